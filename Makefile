@@ -1,0 +1,70 @@
+# Quick start: `make run` plays, `make test` runs the whole suite. Both install
+# what a fresh Debian 12 machine is missing, configure and build first.
+SHELL := /bin/bash
+JOBS ?= $(shell nproc)
+BUILD := build
+
+RUN_DIR := run
+RELEASE := $(BUILD)/release
+CHECK := $(BUILD)/check
+BENCH_DIR := $(BUILD)/bench
+FUZZ_DIR := $(BUILD)/fuzz
+
+.PHONY: all setup run test bench fuzz soak screenshot format format-check clean
+
+all: $(RELEASE)/Zemmickp1
+
+setup:
+	@tools/setup.sh
+
+$(RELEASE)/Makefile: | setup
+	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEMMICK_TESTS=OFF
+
+$(RELEASE)/Zemmickp1: setup $(RELEASE)/Makefile FORCE
+	cmake --build $(RELEASE) -j$(JOBS) --target Zemmickp1
+
+# The game reads "Manual.txt" and writes "PointRec.dat" in its current
+# directory; run/ keeps them out of the source tree.
+run: $(RELEASE)/Zemmickp1
+	@mkdir -p $(RUN_DIR)
+	@[ -f $(RUN_DIR)/Manual.txt ] || cp assets/Manual.txt $(RUN_DIR)/Manual.txt
+	cd $(RUN_DIR) && ../$(RELEASE)/Zemmickp1
+
+# The suite runs once, in a build with AddressSanitizer and
+# UndefinedBehaviorSanitizer; any report fails it.
+test: setup format-check
+	cmake -S . -B $(CHECK) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEMMICK_SANITIZE=ON
+	cmake --build $(CHECK) -j$(JOBS)
+	cd $(CHECK) && ctest --output-on-failure -j$(JOBS) -LE soak
+
+bench: setup
+	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DZEMMICK_TESTS=OFF -DZEMMICK_BENCH=ON
+	cmake --build $(BENCH_DIR) -j$(JOBS)
+	tools/run-benchmarks.sh $(BENCH_DIR)
+
+FUZZ_SECONDS ?= 300
+fuzz: setup
+	CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEMMICK_UI=OFF -DZEMMICK_TESTS=OFF -DZEMMICK_FUZZ=ON
+	cmake --build $(FUZZ_DIR) -j$(JOBS)
+	tools/run-fuzz.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
+
+# Long randomised play, apart from the suite.
+soak: setup
+	cmake -S . -B $(CHECK) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEMMICK_SANITIZE=ON
+	cmake --build $(CHECK) -j$(JOBS) --target engine_tests
+	ZEMMICK_SOAK_GAMES=200000 $(CHECK)/tests/engine_tests --gtest_filter='RandomGames.*'
+
+screenshot: $(RELEASE)/Zemmickp1
+	tools/screenshot.sh $(RELEASE)/Zemmickp1 docs/screenshot.png
+
+FORMAT_FILES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
+format:
+	@files="$(FORMAT_FILES)"; [ -z "$$files" ] || clang-format -i $$files
+
+format-check:
+	@files="$(FORMAT_FILES)"; [ -z "$$files" ] || clang-format --dry-run --Werror $$files
+
+clean:
+	rm -rf $(BUILD)
+
+FORCE:

@@ -1,0 +1,112 @@
+// Support for the window tests: the real application object on the offscreen
+// platform, all six windows created as the program creates them, and a
+// dialog seam that records what the program asks and answers from a script.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTest>
+#include <deque>
+#include <functional>
+
+#include "Application.h"
+#include "Dialogs.h"
+#include "Zemmick1.h"
+
+struct ScriptedDialogs : dialogs::DialogSeam {
+    struct Shown {
+        QString kind; // "message", "question", "input" or "error"
+        QString caption;
+        QString text;
+        QString value; // what an input box offered
+    };
+    std::vector<Shown> shown;
+    std::deque<dialogs::Answer> answers; // for question boxes
+    std::deque<std::function<bool(QString&)>> inputs; // for input boxes; false is Cancel
+
+    void message(const QString& text) override
+    {
+        shown.push_back({"message", dialogs::ApplicationTitle(), text, {}});
+    }
+    dialogs::Answer question(const QString& caption, const QString& text, bool) override
+    {
+        shown.push_back({"question", caption, text, {}});
+        EXPECT_FALSE(answers.empty()) << "unexpected question: " << text.toStdString();
+        if (answers.empty())
+            return dialogs::Answer::No;
+        const auto a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    bool input(const QString& caption, const QString& prompt, QString& value) override
+    {
+        shown.push_back({"input", caption, prompt, value});
+        EXPECT_FALSE(inputs.empty()) << "unexpected input box: " << prompt.toStdString();
+        if (inputs.empty())
+            return false;
+        auto answer = inputs.front();
+        inputs.pop_front();
+        return answer(value);
+    }
+    void error(const QString& text) override
+    {
+        shown.push_back({"error", dialogs::ApplicationTitle(), text, {}});
+    }
+
+    int count(const QString& kind) const
+    {
+        int n = 0;
+        for (const Shown& s : shown)
+            n += s.kind == kind ? 1 : 0;
+        return n;
+    }
+    QStringList texts(const QString& kind) const
+    {
+        QStringList result;
+        for (const Shown& s : shown)
+            if (s.kind == kind)
+                result << s.text;
+        return result;
+    }
+};
+
+// The application, made once for the whole run by the tests' main().
+TApplication& App();
+
+// Every test starts with the six windows freshly created in a scratch
+// directory (the program's current directory), as at program start.
+class UiTest : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Replaces the board by one of these settings, as a confirmed settings
+    // dialog does.
+    void Resize(int columns, int rows, int kinds);
+    // Loads the board from text, top row first ('.' empty), and redraws it.
+    void LoadBoard(int kinds, const std::vector<std::string>& topDown);
+
+    TImage* Cell(int column, int row) const { return Form1->CellImages[column][row]; }
+    // Moves the pointer onto a cell / a point of the main window, as the
+    // window system does it.
+    void Hover(int column, int row);
+    void ClickCell(int column, int row);
+    void MoveOnForm(QPoint where);
+    void PressSpace(QWidget* button);
+
+    // A scratch directory that is the current directory during the test.
+    QString dir;
+    ScriptedDialogs dialogs;
+    // Creates the windows; tests that prepare files first call it late.
+    void CreateForms();
+    bool createInSetUp = true;
+
+private:
+    dialogs::DialogSeam* oldDialogs_ = nullptr;
+    QString oldDir_;
+    bool created_ = false;
+};
+
+// The pixels a cell shows for a panel of this kind, without / with outline.
+QImage PanelPixels(int kind, bool outlined);

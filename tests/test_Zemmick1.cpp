@@ -1,0 +1,456 @@
+// The main window: its layout, the board setup on screen, and play through
+// real mouse and keyboard events.
+#include <QCursor>
+#include <QPushButton>
+#include <QTimer>
+
+#include "Infoshow1.h"
+#include "Point1.h"
+#include "Pointrec1.h"
+#include "UiTestSupport.h"
+
+using engine::EmptyCell;
+
+namespace {
+
+QStringList FocusChain(QWidget* first, int count)
+{
+    QStringList names;
+    QWidget* w = first;
+    for (int i = 0; i < count; ++i) {
+        names << w->objectName();
+        w = w->nextInFocusChain();
+        while (w->focusPolicy() == Qt::NoFocus)
+            w = w->nextInFocusChain();
+    }
+    return names;
+}
+
+bool ShowsPanel(TImage* cell, int kind, bool outlined)
+{
+    return cell->surface() == PanelPixels(kind, outlined);
+}
+
+} // namespace
+
+using MainWindow = UiTest;
+
+TEST_F(MainWindow, StartsWithTheDealAndTheCaptionsOfAFreshGame)
+{
+    EXPECT_EQ(Form1->objectName(), "Form1");
+    EXPECT_EQ(Form1->windowTitle(), QStringLiteral("ゼミック(Zemmick)：パネルを消そう"));
+    EXPECT_EQ(Form1->Label2->text(), "171");
+    EXPECT_EQ(Form1->Label11->text(), "-171");
+    EXPECT_EQ(Form1->Label9->text(), "0");
+    EXPECT_EQ(Form1->Button1->text(), QStringLiteral("得点表示ON"));
+    EXPECT_EQ(Form1->Button2->text(), QStringLiteral("記録表示ON"));
+    EXPECT_EQ(Form1->BitBtn1->text(), QStringLiteral("魔法薬 3"));
+    EXPECT_EQ(Form1->BBtnClose->text(), QStringLiteral("閉じる(&C)"));
+    EXPECT_FALSE(Form3->isVisible());
+    EXPECT_FALSE(Form4->isVisible());
+    EXPECT_FALSE(Form5->isVisible());
+    EXPECT_EQ(dialogs::ApplicationTitle(), "Zemmickp1");
+
+    struct Expected {
+        QWidget* widget;
+        const char* name;
+        QRect geometry;
+        const char* caption;
+    };
+    const Expected buttons[] = {
+        {Form1->BtnConfig, "BtnConfig", {0, 0, 73, 25}, "画面設定"},
+        {Form1->BtnNewPanel, "BtnNewPanel", {72, 0, 73, 25}, "新規パネル"},
+        {Form1->BtnRetry, "BtnRetry", {144, 0, 73, 25}, "最初から"},
+        {Form1->BtnPrevious, "BtnPrevious", {216, 0, 73, 25}, "１手戻し"},
+        {Form1->BitBtn1, "BitBtn1", {288, 0, 81, 25}, nullptr},
+        {Form1->Button1, "Button1", {368, 0, 81, 25}, nullptr},
+        {Form1->Button2, "Button2", {448, 0, 81, 25}, nullptr},
+        {Form1->Button3, "Button3", {528, 0, 49, 25}, "情報"},
+        {Form1->BBtnClose, "BBtnClose", {576, 0, 81, 25}, nullptr},
+    };
+    for (const Expected& e : buttons) {
+        SCOPED_TRACE(e.name);
+        EXPECT_EQ(e.widget->objectName(), e.name);
+        EXPECT_EQ(e.widget->geometry(), e.geometry);
+        if (e.caption) {
+            EXPECT_EQ(static_cast<QPushButton*>(e.widget)->text(), QString::fromUtf8(e.caption));
+        }
+    }
+    const struct {
+        TLabel* label;
+        const char* name;
+        QPoint at;
+        int height;
+    } labels[] = {
+        {Form1->Label1, "Label1", {5, 32}, 13},
+        {Form1->Label2, "Label2", {60, 28}, 20},
+        {Form1->Label8, "Label8", {5, 52}, 16},
+        {Form1->Label9, "Label9", {40, 49}, 20},
+        {Form1->Label3, "Label3", {148, 36}, 24},
+        {Form1->Label12, "Label12", {498, 36}, 24},
+        {Form1->Label10, "Label10", {544, 32}, 24},
+        {Form1->Label11, "Label11", {608, 32}, 24},
+    };
+    for (const auto& l : labels) {
+        SCOPED_TRACE(l.name);
+        EXPECT_EQ(l.label->objectName(), l.name);
+        EXPECT_EQ(l.label->pos(), l.at);
+        EXPECT_EQ(l.label->height(), l.height);
+        EXPECT_EQ(l.label->font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
+        EXPECT_EQ(l.label->font().pixelSize(), l.height);
+    }
+    EXPECT_EQ(QFontInfo(Form1->Label10->font()).family(), "IPAPGothic");
+    EXPECT_EQ(Form1->font().pixelSize(), 12);
+}
+
+TEST_F(MainWindow, TabVisitsTheButtonsInTheirOrder)
+{
+    EXPECT_EQ(FocusChain(Form1->BtnRetry, 10),
+        QStringList({"BtnRetry", "BtnPrevious", "BBtnClose", "BtnNewPanel", "BtnConfig", "Button1", "BitBtn1",
+            "Button2", "Button3", "BtnRetry"}));
+}
+
+TEST_F(MainWindow, WindowAndBoardFitTheSettings)
+{
+    struct Case {
+        int columns, rows, kinds;
+        QSize window, panel;
+    };
+    for (const Case& t : {Case{19, 9, 5, {670, 410}, {618, 298}}, Case{8, 8, 3, {670, 378}, {266, 266}},
+             Case{20, 9, 5, {673, 410}, {650, 298}}, Case{40, 40, 6, {1313, 1402}, {1290, 1290}}}) {
+        SCOPED_TRACE(testing::Message() << t.columns << " x " << t.rows);
+        Resize(t.columns, t.rows, t.kinds);
+        EXPECT_EQ(Form1->size(), t.window);
+        EXPECT_EQ(Form1->Panel1->geometry(), QRect(QPoint(8, 72), t.panel));
+
+        TImage* first = Cell(1, 1);
+        EXPECT_EQ(first->geometry(), QRect(5, (t.rows - 1) * 32 + 5, 32, 32));
+        EXPECT_EQ(first->property("Tag").toInt(), 101);
+        EXPECT_EQ(first->parentWidget(), Form1->Panel1);
+        TImage* last = Cell(t.columns, t.rows);
+        EXPECT_EQ(last->geometry(), QRect((t.columns - 1) * 32 + 5, 5, 32, 32));
+        EXPECT_EQ(last->property("Tag").toInt(), t.columns * 100 + t.rows);
+        EXPECT_EQ(Form1->Panel1->findChildren<TImage*>().size(), t.columns * t.rows);
+        for (int c = 1; c <= t.columns; ++c)
+            for (int r = 1; r <= t.rows; ++r)
+                ASSERT_TRUE(ShowsPanel(Cell(c, r), Game.Board[c][r], false)) << c << "," << r;
+    }
+}
+
+TEST_F(MainWindow, LegendShowsTheKindsInPlayWithTheirCounts)
+{
+    for (int kinds : {3, 5, 6}) {
+        SCOPED_TRACE(kinds);
+        Resize(19, 9, kinds);
+        TLabel* const counts[]
+            = {Form1->Label3, Form1->Label4, Form1->Label5, Form1->Label6, Form1->Label7, Form1->Label12};
+        for (int k = 1; k <= 6; ++k) {
+            TImage* legend = Form1->LegendImages[k];
+            if (k > kinds) {
+                EXPECT_EQ(legend, nullptr);
+                EXPECT_EQ(counts[k - 1]->text(), QString());
+                continue;
+            }
+            ASSERT_NE(legend, nullptr);
+            EXPECT_EQ(legend->parentWidget(), Form1);
+            EXPECT_EQ(legend->geometry(), QRect(70 * k + 45, 32, 32, 32));
+            EXPECT_EQ(legend->surface(), PanelPixels(k, false));
+            EXPECT_EQ(counts[k - 1]->text(), QString::number(Game.KindCounts[k]));
+            EXPECT_EQ(counts[k - 1]->x(), legend->x() + 33);
+        }
+        EXPECT_EQ(Form1->findChildren<TImage*>(QString(), Qt::FindDirectChildrenOnly).size(), kinds);
+    }
+}
+
+TEST_F(MainWindow, WithoutTheUndoStoreNothingActsOnMissingCells)
+{
+    engine::MoveHistory::AllocationLimit = 10;
+    Resize(40, 40, 6);
+    engine::MoveHistory::AllocationLimit = SIZE_MAX;
+    EXPECT_EQ(dialogs.texts("message"), QStringList{QStringLiteral("動的記憶領域が確保できません")});
+    EXPECT_TRUE(Form1->Panel1->findChildren<TImage*>().isEmpty());
+    for (QPushButton* b : {Form1->BtnNewPanel, Form1->BtnRetry, Form1->BtnPrevious, Form1->BitBtn1})
+        EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
+    EXPECT_TRUE(Form1->BtnConfig->isEnabled());
+    // What can still run must not touch the cells.
+    Form1->BtnRetryClick(Form1->BtnRetry);
+    Form1->BtnNewPanelClick(Form1->BtnNewPanel);
+    Form1->BtnPreviousClick(Form1->BtnPrevious);
+    MoveOnForm(QPoint(300, 65));
+    Form3->FormShow();
+    // A later setup that works offers everything again.
+    Resize(19, 9, 5);
+    for (QPushButton* b : {Form1->BtnNewPanel, Form1->BtnRetry, Form1->BtnPrevious, Form1->BitBtn1})
+        EXPECT_TRUE(b->isEnabled());
+}
+
+TEST_F(MainWindow, FromABoardWithoutAGameStartsNoDivisionByZero)
+{
+    // Before the first board every counter is 0.
+    Game.PanelTotal = 0;
+    Form3->FormShow();
+    EXPECT_EQ(Form3->Label12->text(), TForm3::StandardScoreText(0.0));
+}
+
+TEST_F(MainWindow, ClosingItEndsTheProgramWhileOtherWindowsAreOpen)
+{
+    Form1->Button1Click(Form1->Button1);
+    Form1->Button3Click(Form1->Button3);
+    ASSERT_TRUE(Form3->isVisible());
+    QTimer::singleShot(0, Form1, [] { Form1->BBtnClose->click(); });
+    QTimer::singleShot(5000, &App(), [] { QCoreApplication::exit(99); }); // would mean it kept running
+    EXPECT_EQ(App().exec(), 0);
+    EXPECT_TRUE(Form1->Panel1->findChildren<TImage*>().isEmpty()); // the pictures went with it
+}
+
+// --- Hover --------------------------------------------------------------------------
+
+TEST_F(MainWindow, HoverOutlinesExactlyTheGroup)
+{
+    LoadBoard(
+        3, {"11223111", "12233111", "33211111", "12121212", "21212121", "12121212", "21212121", "12121213"});
+    // The 2 at (3, 6) joins (3, 7), (2, 7), (3, 8) and (4, 8).
+    const int expected = 5;
+    Hover(3, 6);
+    EXPECT_EQ(Game.GroupSize, expected);
+    EXPECT_EQ(Form1->Label9->text(), "5(+9)");
+    std::vector<QImage> before;
+    for (int c = 1; c <= 8; ++c)
+        for (int r = 1; r <= 8; ++r) {
+            const bool in = Game.GroupMark[c][r] == 1;
+            ASSERT_TRUE(ShowsPanel(Cell(c, r), Game.Board[c][r], in)) << c << "," << r;
+            before.push_back(Cell(c, r)->surface());
+        }
+
+    // A neighbour in the same group gives back the same pixels.
+    const int nc = 3, nr = 7;
+    Hover(nc, nr);
+    std::size_t i = 0;
+    for (int c = 1; c <= 8; ++c)
+        for (int r = 1; r <= 8; ++r)
+            ASSERT_EQ(Cell(c, r)->surface(), before[i++]) << c << "," << r;
+
+    // The bare window takes every outline off; the group size stays.
+    MoveOnForm(QPoint(300, 65));
+    EXPECT_EQ(Form1->Label9->text(), "0");
+    EXPECT_EQ(Game.GroupSize, expected);
+    for (int c = 1; c <= 8; ++c)
+        for (int r = 1; r <= 8; ++r)
+            ASSERT_TRUE(ShowsPanel(Cell(c, r), Game.Board[c][r], false)) << c << "," << r;
+}
+
+TEST_F(MainWindow, MovesOverControlsAndTheBoardMarginLeaveTheOutline)
+{
+    LoadBoard(
+        3, {"11212121", "22121212", "12121212", "21212121", "12121212", "21212121", "12121212", "21212121"});
+    Hover(1, 8);
+    ASSERT_EQ(Game.GroupSize, 2);
+    const QPoint overPanelMargin = Form1->Panel1->geometry().topLeft() + QPoint(2, 2);
+    for (const QPoint at : {Form1->Label1->geometry().center(), Form1->Label11->geometry().center(),
+             Form1->BtnRetry->geometry().center(), Form1->LegendImages[1]->geometry().center(),
+             overPanelMargin}) {
+        SCOPED_TRACE(testing::Message() << at.x() << "," << at.y());
+        MoveOnForm(at);
+        EXPECT_EQ(Form1->Label9->text(), "2(+0)");
+        EXPECT_EQ(Game.GroupMark[1][8], 1);
+        EXPECT_TRUE(ShowsPanel(Cell(1, 8), 1, true));
+    }
+}
+
+// --- Moves and undo ----------------------------------------------------------------
+
+TEST_F(MainWindow, AMoveAndItsUndoRestoreTheExactPictures)
+{
+    LoadBoard(
+        3, {"12121212", "21212121", "12121212", "21212121", "12121212", "21212121", "13121212", "33212121"});
+    Form1->Button1Click(Form1->Button1); // the summary follows every change
+    std::vector<QImage> dealt;
+    for (int c = 1; c <= 8; ++c)
+        for (int r = 1; r <= 8; ++r)
+            dealt.push_back(Cell(c, r)->surface());
+    const int score = Game.Score;
+
+    Hover(1, 1);
+    ASSERT_EQ(Game.GroupSize, 3);
+    ClickCell(1, 1);
+    EXPECT_EQ(Game.Score, score + engine::MovePoints(3) + 100); // the only 3s: a kind cleared
+    EXPECT_EQ(Form1->Label11->text(), QString::number(Game.Score));
+    EXPECT_EQ(Form1->Label2->text(), "61");
+    EXPECT_EQ(Form1->Label5->text(), "0");
+    EXPECT_EQ(Form1->Label9->text(), "0");
+    EXPECT_EQ(Form3->Label11->text(), QString::number(Game.Score));
+    EXPECT_TRUE(Cell(1, 8)->cleared());
+    EXPECT_TRUE(ShowsPanel(Cell(1, 1), 1, false)); // fell from row 2
+
+    // A second click without a new hover erases nothing.
+    ClickCell(1, 1);
+    EXPECT_EQ(Game.History.top(), 4u);
+
+    PressSpace(Form1->BtnPrevious);
+    EXPECT_EQ(Game.Score, score - 10);
+    EXPECT_EQ(Form3->Label10->text(), "-10");
+    std::size_t i = 0;
+    for (int c = 1; c <= 8; ++c)
+        for (int r = 1; r <= 8; ++r)
+            ASSERT_EQ(Cell(c, r)->surface(), dealt[i++]) << c << "," << r;
+}
+
+TEST_F(MainWindow, UndoBySpaceLeavesNoStrayOutline)
+{
+    LoadBoard(
+        3, {"12121212", "21212121", "12121212", "21212121", "12121212", "21212121", "11121212", "22212121"});
+    Hover(1, 2);
+    ClickCell(1, 2); // the 1s
+    Hover(1, 1); // the 2s now outlined
+    ASSERT_GE(Game.GroupSize, 2);
+    PressSpace(Form1->BtnPrevious); // the pointer rests on (1, 1)
+    for (int c = 1; c <= 8; ++c)
+        for (int r = 1; r <= 8; ++r) {
+            ASSERT_EQ(Game.GroupMark[c][r], 0);
+            ASSERT_TRUE(ShowsPanel(Cell(c, r), Game.Board[c][r], false)) << c << "," << r;
+        }
+    // Clicking without moving erases nothing: the group size is gone.
+    ClickCell(1, 1);
+    EXPECT_TRUE(Game.History.empty());
+    // The next hover outlines exactly its own group.
+    Hover(1, 2);
+    int outlined = 0;
+    for (int c = 1; c <= 8; ++c)
+        for (int r = 1; r <= 8; ++r)
+            outlined += Cell(c, r)->surface() == PanelPixels(Game.Board[c][r], true) ? 1 : 0;
+    EXPECT_EQ(outlined, Game.GroupSize);
+}
+
+TEST_F(MainWindow, RestartAndNewDealFromTheKeyboard)
+{
+    const int dealt = Game.Board[1][1];
+    Game.Score = 50;
+    Game.PotionsLeft = 1;
+    PressSpace(Form1->BtnRetry);
+    EXPECT_EQ(Game.Score, -171);
+    EXPECT_EQ(Form1->BitBtn1->text(), QStringLiteral("魔法薬 3"));
+    EXPECT_EQ(Game.Board[1][1], dealt);
+    PressSpace(Form1->BtnNewPanel);
+    EXPECT_EQ(Game.Score, -171);
+    for (int c = 1; c <= 19; ++c)
+        for (int r = 1; r <= 9; ++r)
+            ASSERT_EQ(Game.Board[c][r], Game.InitialBoard[c][r]);
+}
+
+TEST_F(MainWindow, AFinishedGameReachesTheGameEnd)
+{
+    // A checkerboard but for two 3s at the top of the last column.
+    LoadBoard(
+        3, {"21212123", "12121213", "21212121", "12121212", "21212121", "12121212", "21212121", "12121212"});
+    dialogs.answers = {dialogs::Answer::No};
+    Hover(8, 8);
+    ClickCell(8, 8);
+    EXPECT_EQ(
+        dialogs.texts("question"), QStringList{QStringLiteral("ゲームが終了しました。結果を記録しますか？")});
+    EXPECT_TRUE(Form3->isVisible());
+    EXPECT_EQ(Game.Score, -64); // a new deal
+}
+
+// --- Magic potion ---------------------------------------------------------------------
+
+TEST_F(MainWindow, PotionModeDisablesTheBoardCommandsAndShowsTheHelpCursor)
+{
+    QPushButton* const switched[]
+        = {Form1->BtnConfig, Form1->BtnNewPanel, Form1->BtnRetry, Form1->BtnPrevious, Form1->Button1};
+    PressSpace(Form1->BitBtn1);
+    ASSERT_TRUE(Game.PotionMode);
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WhatsThisCursor);
+    for (QPushButton* b : switched)
+        EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
+    for (QPushButton* b : {Form1->BitBtn1, Form1->Button2, Form1->Button3, Form1->BBtnClose})
+        EXPECT_TRUE(b->isEnabled()) << b->objectName().toStdString();
+
+    PressSpace(Form1->BitBtn1);
+    EXPECT_FALSE(Game.PotionMode);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    for (QPushButton* b : switched)
+        EXPECT_TRUE(b->isEnabled());
+    EXPECT_EQ(Game.Score, -171);
+    EXPECT_EQ(Form1->BitBtn1->text(), QStringLiteral("魔法薬 3"));
+}
+
+TEST_F(MainWindow, ThePotionChangesTheClickedPanelForAHundredPoints)
+{
+    LoadBoard(
+        3, {"12121212", "21212121", "12121212", "21212121", "12121212", "21212121", "12121212", "21212121"});
+    Form1->BitBtn1->click();
+    Hover(4, 4);
+    EXPECT_EQ(Game.Board[4][4], Game.InitialBoard[4][4] + 10);
+    QImage flask = PanelPixels(Game.InitialBoard[4][4], false);
+    ImageList().draw(flask, 0);
+    EXPECT_EQ(Cell(4, 4)->surface(), flask);
+    Hover(5, 5); // moving on restores the panel
+    EXPECT_TRUE(ShowsPanel(Cell(4, 4), Game.Board[4][4], false));
+
+    const int before = Game.Board[5][5] - 10;
+    ClickCell(5, 5);
+    EXPECT_FALSE(Game.PotionMode);
+    EXPECT_NE(Game.Board[5][5], before);
+    EXPECT_TRUE(ShowsPanel(Cell(5, 5), Game.Board[5][5], false));
+    EXPECT_EQ(Game.Score, -64 - 100);
+    EXPECT_EQ(Form3->Label16->text(), "-100");
+    EXPECT_EQ(Form1->BitBtn1->text(), QStringLiteral("魔法薬 2"));
+    EXPECT_EQ(Form1->Label11->text(), "-64"); // the main label catches up at the next change
+    EXPECT_TRUE(Game.History.empty());
+}
+
+TEST_F(MainWindow, SwitchingThePotionOffByKeyboardRestoresTheTarget)
+{
+    LoadBoard(
+        3, {"12121212", "21212121", "12121212", "21212121", "12121212", "21212121", "11121212", "21212121"});
+    PressSpace(Form1->BitBtn1);
+    Hover(1, 2); // a group, with the target on it
+    ASSERT_EQ(Game.Board[1][2], 11);
+    PressSpace(Form1->BitBtn1); // the pointer still rests on the cell
+    for (int c = 1; c <= 8; ++c)
+        for (int r = 1; r <= 8; ++r) {
+            ASSERT_LT(Game.Board[c][r], 10);
+            ASSERT_EQ(Game.GroupMark[c][r], 0);
+            ASSERT_TRUE(ShowsPanel(Cell(c, r), Game.Board[c][r], false)) << c << "," << r;
+        }
+    EXPECT_EQ(Form1->Label9->text(), "0");
+    ClickCell(1, 2); // without a new hover: nothing is erased
+    EXPECT_TRUE(Game.History.empty());
+    // And the undo, restart and refresh that follow see plain kinds.
+    PressSpace(Form1->BtnRetry);
+    EXPECT_EQ(Game.KindCounts[1] + Game.KindCounts[2], 64);
+}
+
+TEST_F(MainWindow, ApplyingThePotionKeepsTheOtherOutlinesOfTheGroup)
+{
+    LoadBoard(
+        3, {"12121212", "21212121", "12121212", "21212121", "12121212", "21212121", "11121212", "21212121"});
+    Form1->BitBtn1->click();
+    Hover(1, 2); // the 1s around (1, 2), with the target on (1, 2)
+    ClickCell(1, 2);
+    EXPECT_EQ(Game.GroupMark[2][2], 1);
+    EXPECT_TRUE(ShowsPanel(Cell(2, 2), 1, true));
+    Hover(8, 8);
+    EXPECT_TRUE(ShowsPanel(Cell(2, 2), 1, false));
+}
+
+TEST_F(MainWindow, AfterThreeUsesThePotionRefusesAndTheFocusMovesToUndo)
+{
+    for (int use = 0; use < 3; ++use) {
+        Form1->BitBtn1->click();
+        Hover(1 + use, 1);
+        ClickCell(1 + use, 1);
+    }
+    EXPECT_EQ(Form1->BitBtn1->text(), QStringLiteral("魔法薬 0"));
+    EXPECT_EQ(Game.PotionPoints, -300);
+    PressSpace(Form1->BitBtn1);
+    EXPECT_FALSE(Game.PotionMode);
+    EXPECT_EQ(
+        dialogs.texts("message"), QStringList{QStringLiteral("魔法薬は既に3回使ったため、利用できません")});
+    EXPECT_EQ(QApplication::focusWidget(), Form1->BtnPrevious);
+    EXPECT_EQ(Game.PotionPoints, -300);
+    PressSpace(Form1->BtnRetry);
+    EXPECT_EQ(Form1->BitBtn1->text(), QStringLiteral("魔法薬 3"));
+    EXPECT_EQ(Game.PotionPoints, 0);
+}

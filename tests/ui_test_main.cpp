@@ -1,0 +1,115 @@
+#include <QCursor>
+#include <QDir>
+#include <QTemporaryDir>
+#include <memory>
+
+#include "UiTestSupport.h"
+
+namespace {
+TApplication* Application = nullptr;
+}
+
+TApplication& App()
+{
+    return *Application;
+}
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    testing::InitGoogleTest(&argc, argv);
+    // The program takes its title from its executable; the tests stand in
+    // for it.
+    char name[] = "Zemmickp1";
+    char* args[] = {name, nullptr};
+    int count = 1;
+    TApplication app(count, args);
+    Application = &app;
+    return RUN_ALL_TESTS();
+}
+
+void UiTest::SetUp()
+{
+    static int serial = 0;
+    dir = QDir::temp().filePath(
+        QStringLiteral("zemmick-ui-%1-%2").arg(QCoreApplication::applicationPid()).arg(++serial));
+    QDir().mkpath(dir);
+    oldDir_ = QDir::currentPath();
+    QDir::setCurrent(dir);
+    oldDialogs_ = dialogs::Install(&dialogs);
+    if (createInSetUp)
+        CreateForms();
+}
+
+void UiTest::CreateForms()
+{
+    App().CreateForms();
+    created_ = true;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form1));
+}
+
+void UiTest::TearDown()
+{
+    if (created_)
+        App().DestroyForms();
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
+    dialogs::Install(oldDialogs_);
+    QDir::setCurrent(oldDir_);
+    QDir(dir).removeRecursively();
+}
+
+void UiTest::Resize(int columns, int rows, int kinds)
+{
+    Form1->FormClose(Form1);
+    Game.History.release();
+    Game.ColumnCount = columns;
+    Game.RowCount = rows;
+    Game.KindCount = kinds;
+    Form1->SetupBoard();
+}
+
+void UiTest::LoadBoard(int kinds, const std::vector<std::string>& topDown)
+{
+    Resize(static_cast<int>(topDown.front().size()), static_cast<int>(topDown.size()), kinds);
+    for (int r = 1; r <= Game.RowCount; ++r)
+        for (int c = 1; c <= Game.ColumnCount; ++c) {
+            const char ch
+                = topDown[static_cast<std::size_t>(Game.RowCount - r)][static_cast<std::size_t>(c - 1)];
+            Game.InitialBoard[c][r] = Game.Board[c][r] = ch == '.' ? engine::EmptyCell : ch - '0';
+        }
+    engine::RecountAndRedraw(Game, *Form1);
+    Game.Score = -Game.RemainingPanels;
+}
+
+void UiTest::Hover(int column, int row)
+{
+    // A move to where the pointer already is (say, the same cell in the
+    // previous test's window) is dropped, so alternate between two points.
+    static bool left = false;
+    left = !left;
+    QTest::mouseMove(Cell(column, row), QPoint(left ? 15 : 16, 16));
+}
+
+void UiTest::ClickCell(int column, int row)
+{
+    TImage* cell = Cell(column, row);
+    QTest::mouseClick(cell, Qt::LeftButton, Qt::NoModifier, cell->mapFromGlobal(QCursor::pos()));
+}
+
+void UiTest::MoveOnForm(QPoint where)
+{
+    QTest::mouseMove(Form1, where);
+}
+
+void UiTest::PressSpace(QWidget* button)
+{
+    button->setFocus();
+    QTest::keyClick(button, Qt::Key_Space);
+}
+
+QImage PanelPixels(int kind, bool outlined)
+{
+    const QImage& plain = ImageList().onWhite(kind);
+    return outlined ? TImage::outlineByPainter(plain) : plain;
+}

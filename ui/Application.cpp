@@ -1,0 +1,71 @@
+#include "Application.h"
+
+#include "About.h"
+#include "Controls.h"
+#include "Errors.h"
+#include "Infoshow1.h"
+#include "Panelconfig1.h"
+#include "Pictures.h"
+#include "Point1.h"
+#include "Pointrec1.h"
+#include "Zemmick1.h"
+
+static void InitResources()
+{
+    Q_INIT_RESOURCE(assets);
+}
+
+TApplication::TApplication(int& argc, char** argv)
+    : QApplication(argc, argv)
+{
+    InitResources();
+    // The program's face must be known before the first widget asks for it.
+    InstallFontSubstitution();
+    setFont(ProgramFont(12));
+    setWindowIcon(ApplicationIcon());
+    // Form1 ends the program itself, whatever else is open.
+    setQuitOnLastWindowClosed(false);
+}
+
+TApplication::~TApplication()
+{
+    DestroyForms();
+}
+
+void TApplication::CreateForms()
+{
+    new TForm1();
+    Form1->show();
+    new TForm2();
+    new TForm3();
+    new TForm4();
+    new TForm5();
+    new TAboutBox();
+}
+
+void TApplication::DestroyForms()
+{
+    delete AboutBox;
+    delete Form5;
+    delete Form4;
+    delete Form3;
+    delete Form2;
+    delete Form1;
+    AboutBox = nullptr;
+    Form5 = nullptr;
+    Form4 = nullptr;
+    Form3 = nullptr;
+    Form2 = nullptr;
+    Form1 = nullptr;
+}
+
+int TApplication::Run()
+{
+    try {
+        CreateForms();
+    } catch (...) {
+        ShowException(std::current_exception());
+        return 1;
+    }
+    return exec();
+}

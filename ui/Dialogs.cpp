@@ -1,0 +1,102 @@
+#include "Dialogs.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QTimer>
+#include <QValidator>
+
+#include "ShiftJis.h"
+
+namespace dialogs {
+
+namespace {
+
+// Refuses an edit that would make the text longer than the byte limit.
+class ByteLimitValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override
+    {
+        return sjis::ByteLength(input) <= InputByteLimit ? Acceptable : Invalid;
+    }
+};
+
+class QtDialogs : public DialogSeam {
+public:
+    void message(const QString& text) override
+    {
+        QMessageBox box(
+            QMessageBox::NoIcon, ApplicationTitle(), text, QMessageBox::Ok, QApplication::activeWindow());
+        box.setObjectName("MessageBox");
+        box.exec();
+    }
+
+    Answer question(const QString& caption, const QString& text, bool withCancel) override
+    {
+        QMessageBox::StandardButtons buttons = QMessageBox::Yes | QMessageBox::No;
+        if (withCancel)
+            buttons |= QMessageBox::Cancel;
+        QMessageBox box(QMessageBox::Question, caption, text, buttons, QApplication::activeWindow());
+        box.setObjectName("QuestionBox");
+        switch (box.exec()) {
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        default:
+            return withCancel ? Answer::Cancel : Answer::No;
+        }
+    }
+
+    bool input(const QString& caption, const QString& prompt, QString& value) override
+    {
+        QInputDialog box(QApplication::activeWindow());
+        box.setObjectName("InputBox");
+        box.setWindowTitle(caption);
+        box.setLabelText(prompt);
+        box.setInputMode(QInputDialog::TextInput);
+        box.setTextValue(value);
+        if (auto* edit = box.findChild<QLineEdit*>()) {
+            edit->setValidator(new ByteLimitValidator(edit));
+            // Selected once the box is up, so typing replaces the offer.
+            QTimer::singleShot(0, edit, [edit] { edit->selectAll(); });
+        }
+        if (box.exec() != QDialog::Accepted)
+            return false;
+        value = box.textValue();
+        return true;
+    }
+
+    void error(const QString& text) override
+    {
+        QMessageBox box(
+            QMessageBox::Critical, ApplicationTitle(), text, QMessageBox::Ok, QApplication::activeWindow());
+        box.setObjectName("ErrorBox");
+        box.exec();
+    }
+};
+
+QtDialogs StandardDialogs;
+DialogSeam* Seam = &StandardDialogs;
+
+} // namespace
+
+DialogSeam& Current()
+{
+    return *Seam;
+}
+
+DialogSeam* Install(DialogSeam* seam)
+{
+    DialogSeam* old = Seam;
+    Seam = seam ? seam : &StandardDialogs;
+    return old;
+}
+
+QString ApplicationTitle()
+{
+    return QCoreApplication::applicationName();
+}
+
+} // namespace dialogs

@@ -1,0 +1,61 @@
+// A picture control created at run time: the board's cells and the legend of
+// kinds. It keeps a 32 x 32 drawing surface and an integer tag, and hands
+// mouse moves and clicks to the handlers it was given.
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <functional>
+
+class TImage : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int Size = 32;
+
+    explicit TImage(QWidget* parent);
+
+    int tag() const { return tag_; }
+    // Also published as the property "Tag", where tests and tools look.
+    void setTag(int tag);
+
+    // Discards the picture: nothing is shown (the parent shows through), and
+    // the next drawing starts on a white surface with the default pen.
+    void clear();
+    bool cleared() const { return surface_.isNull(); }
+
+    // Paints picture `index` of the picture list through its mask.
+    void drawPicture(int index);
+
+    // Clear brush, pen width 5, inverting pen, for the outline.
+    void prepareCanvas();
+    bool prepared() const { return prepared_; }
+
+    // Rectangle (0, 0)-(32, 32) with the current pen: with the prepared pen
+    // it inverts the pixels under it, so a second call takes it off again.
+    void drawOutline();
+
+    // What the control shows: the surface, or a null image when cleared.
+    const QImage& surface() const { return surface_; }
+
+    std::function<void(TImage*)> OnMouseMove;
+    std::function<void(TImage*)> OnClick;
+
+    // The pixels the prepared outline inverts, as Qt's inverting pen draws
+    // them; the control inverts them directly, which is much faster than a
+    // painter per cell.
+    static QImage outlineByPainter(const QImage& surface);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QImage& canvas();
+
+    QImage surface_;
+    bool prepared_ = false;
+    bool pressed_ = false;
+    int tag_ = 0;
+};

@@ -1,0 +1,494 @@
+#include "Zemmick1.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QMouseEvent>
+#include <QStyle>
+#include <chrono>
+
+#include "Dialogs.h"
+#include "Errors.h"
+#include "Infoshow1.h"
+#include "Panelconfig1.h"
+#include "Point1.h"
+#include "Pointrec1.h"
+#include "RecordRow.h"
+#include "ShiftJis.h"
+
+TForm1* Form1 = nullptr;
+engine::GameState Game;
+
+namespace {
+
+constexpr int ButtonTop = 0;
+constexpr int ButtonHeight = 25;
+constexpr int LegendTop = 32;
+
+int LegendLeft(int kind)
+{
+    return 70 * kind + 45;
+}
+
+QString Decimal(int value)
+{
+    return QString::number(value);
+}
+
+} // namespace
+
+TForm1::TForm1()
+    : QWidget(nullptr)
+{
+    Form1 = this;
+    Game = engine::GameState{};
+
+    setObjectName("Form1");
+    setWindowTitle(QStringLiteral("ゼミック(Zemmick)：パネルを消そう"));
+    setFont(ProgramFont(12));
+    move(285, 122);
+    resize(673, 200);
+    setMouseTracking(true);
+
+    ImageList1 = &ImageList();
+
+    Panel1 = new TPanel(this, "Panel1", 3);
+    Panel1->setGeometry(8, 72, 81, 65);
+
+    // Created in the order the buttons take the focus with Tab.
+    BtnRetry = makeButton("BtnRetry", 144, 73, QStringLiteral("最初から"), &TForm1::BtnRetryClick);
+    BtnPrevious = makeButton("BtnPrevious", 216, 73, QStringLiteral("１手戻し"), &TForm1::BtnPreviousClick);
+    BBtnClose = makeButton("BBtnClose", 576, 81, QStringLiteral("閉じる(&C)"), nullptr);
+    BBtnClose->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    connect(BBtnClose, &QPushButton::clicked, this, [this] { close(); });
+    BtnNewPanel = makeButton("BtnNewPanel", 72, 73, QStringLiteral("新規パネル"), &TForm1::BtnNewPanelClick);
+    BtnConfig = makeButton("BtnConfig", 0, 73, QStringLiteral("画面設定"), &TForm1::BtnConfigClick);
+
+    Label1 = new TLabel(this, "Label1", 5, 32, 13, 13, QStringLiteral("パネル数"));
+    Label2 = new TLabel(this, "Label2", 60, 28, 20, 20, QStringLiteral("0"));
+    Label3 = new TLabel(this, "Label3", 148, 36, 24, 24, QString());
+    Label4 = new TLabel(this, "Label4", 218, 36, 24, 24, QString());
+    Label5 = new TLabel(this, "Label5", 288, 36, 24, 24, QString());
+    Label6 = new TLabel(this, "Label6", 358, 36, 24, 24, QString());
+    Label7 = new TLabel(this, "Label7", 428, 36, 24, 24, QString());
+    Label8 = new TLabel(this, "Label8", 5, 52, 16, 16, QStringLiteral("連結"));
+    Label9 = new TLabel(this, "Label9", 40, 49, 20, 20, QStringLiteral("0"));
+    Label10 = new TLabel(this, "Label10", 544, 32, 24, 24, QStringLiteral("得点="));
+    Label11 = new TLabel(this, "Label11", 608, 32, 24, 24, QStringLiteral("0"));
+
+    Button1 = makeButton("Button1", 368, 81, QStringLiteral("得点表示ON"), &TForm1::Button1Click);
+    BitBtn1 = makeButton("BitBtn1", 288, 81, QStringLiteral("魔法薬 3 "), &TForm1::BitBtn1Click);
+    BitBtn1->setIcon(QIcon(PotionGlyph()));
+    BitBtn1->setIconSize(QSize(16, 16));
+    Label12 = new TLabel(this, "Label12", 498, 36, 24, 24, QString());
+    Button2 = makeButton("Button2", 448, 81, QStringLiteral("記録表示ON"), &TForm1::Button2Click);
+    Button3 = makeButton("Button3", 528, 49, QStringLiteral("情報"), &TForm1::Button3Click);
+
+    QWidget::setTabOrder(BtnRetry, BtnPrevious);
+    QWidget::setTabOrder(BtnPrevious, BBtnClose);
+    QWidget::setTabOrder(BBtnClose, BtnNewPanel);
+    QWidget::setTabOrder(BtnNewPanel, BtnConfig);
+    QWidget::setTabOrder(BtnConfig, Button1);
+    QWidget::setTabOrder(Button1, BitBtn1);
+    QWidget::setTabOrder(BitBtn1, Button2);
+    QWidget::setTabOrder(Button2, Button3);
+    BtnRetry->setFocus();
+
+    Guarded([this] { FormCreate(this); });
+}
+
+TForm1::~TForm1()
+{
+    if (Form1 == this)
+        Form1 = nullptr;
+}
+
+QPushButton* TForm1::makeButton(
+    const QString& name, int left, int width, const QString& caption, void (TForm1::*handler)(QObject*))
+{
+    auto* button = Named(new QPushButton(caption, this), name);
+    button->setGeometry(left, ButtonTop, width, ButtonHeight);
+    button->setAutoDefault(false);
+    button->setAttribute(Qt::WA_NoMousePropagation);
+    if (handler)
+        connect(button, &QPushButton::clicked, this,
+            [this, button, handler] { Guarded([&] { (this->*handler)(button); }); });
+    return button;
+}
+
+// --- Start-up and closing -----------------------------------------------------
+
+void TForm1::FormCreate(QObject*)
+{
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    Game.Random.seed(
+        static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::seconds>(now).count()));
+    Game.ColumnCount = engine::ColumnCountStart;
+    Game.RowCount = engine::RowCountStart;
+    Game.KindCount = engine::KindCountStart;
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Restoring a minimised window shows it again; only the first showing
+    // deals.
+    if (!shown_) {
+        shown_ = true;
+        Guarded([this] { FormShow(this); });
+    }
+}
+
+void TForm1::FormShow(QObject*)
+{
+    SetupBoard();
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    bool close = true;
+    Guarded([&] {
+        if (Form4 && !Form4->ConfirmClose()) {
+            close = false;
+            return;
+        }
+        FormClose(this);
+    });
+    if (!close) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    // The other windows may still be open; closing this one ends the program.
+    QCoreApplication::exit(0);
+}
+
+void TForm1::FormClose(QObject*)
+{
+    destroyPictures(Game.ColumnCount, Game.RowCount, Game.KindCount);
+}
+
+void TForm1::destroyPictures(int columns, int rows, int kinds)
+{
+    for (int kind = 1; kind <= kinds; ++kind) {
+        delete LegendImages[kind];
+        LegendImages[kind] = nullptr;
+    }
+    for (int c = 1; c <= columns; ++c) {
+        for (int r = 1; r <= rows; ++r) {
+            delete CellImages[c][r];
+            CellImages[c][r] = nullptr;
+        }
+    }
+}
+
+// --- Board setup ----------------------------------------------------------------
+
+void TForm1::SetupBoard()
+{
+    if (!engine::SetupBoard(Game)) {
+        dialogs::ShowMessage(QStringLiteral("動的記憶領域が確保できません"));
+        offerCommands();
+        return;
+    }
+
+    // The window fits the board, but is never narrower than the button row.
+    const int panelWidth = Game.ColumnCount * TImage::Size + 10;
+    const int panelHeight = Game.RowCount * TImage::Size + 10;
+    const int windowWidth = std::max(670, Panel1->x() + panelWidth + 15);
+    Panel1->resize(100, 100);
+    resize(windowWidth, Panel1->y() + panelHeight + 40);
+    Panel1->resize(panelWidth, panelHeight);
+
+    Label2->setCaption(Decimal(Game.RemainingPanels));
+    Label11->setCaption(Decimal(Game.Score));
+    showPotionCaption();
+
+    for (int kind = 1; kind <= Game.KindCount; ++kind) {
+        auto* legend = Named(new TImage(this), QStringLiteral("LegendImage%1").arg(kind));
+        legend->move(LegendLeft(kind), LegendTop);
+        legend->drawPicture(kind);
+        legend->show();
+        LegendImages[kind] = legend;
+    }
+
+    for (int c = 1; c <= Game.ColumnCount; ++c) {
+        for (int r = 1; r <= Game.RowCount; ++r) {
+            auto* cell = new TImage(Panel1);
+            cell->setTag(c * 100 + r);
+            cell->setObjectName(QStringLiteral("CellImage%1").arg(c * 100 + r));
+            cell->move((c - 1) * TImage::Size + 5, (Game.RowCount - r) * TImage::Size + 5);
+            cell->setMouseTracking(true);
+            cell->OnMouseMove = [this](TImage* sender) { Image0MouseMove(sender); };
+            cell->OnClick = [this](TImage* sender) { Image0Click(sender); };
+            CellImages[c][r] = cell;
+            cell->prepareCanvas();
+            cell->drawPicture(Game.Board[c][r]);
+            cell->show();
+        }
+    }
+
+    showLegendCounts();
+    offerCommands();
+}
+
+void TForm1::showLegendCounts()
+{
+    TLabel* const counts[] = {nullptr, Label3, Label4, Label5, Label6, Label7, Label12};
+    Label12->setCaption(QString());
+    Label7->setCaption(QString());
+    Label6->setCaption(QString());
+    for (int kind = Game.KindCount; kind >= 1; --kind)
+        counts[kind]->setCaption(Decimal(Game.KindCounts[kind]));
+}
+
+void TForm1::showPotionCaption()
+{
+    BitBtn1->setText(QStringLiteral("魔法薬 ") + Decimal(Game.PotionsLeft));
+}
+
+// Without a board (its setup failed) only the settings can help; nothing
+// that acts on cells is offered.
+void TForm1::offerCommands()
+{
+    for (QPushButton* button : {BtnNewPanel, BtnRetry, BtnPrevious, BitBtn1})
+        button->setEnabled(Game.BoardReady);
+}
+
+// --- The cell pictures, for the engine ---------------------------------------
+
+void TForm1::clearCell(int column, int row)
+{
+    CellImages[column][row]->clear();
+}
+void TForm1::drawPicture(int column, int row, int index)
+{
+    CellImages[column][row]->drawPicture(index);
+}
+void TForm1::prepareCanvas(int column, int row)
+{
+    CellImages[column][row]->prepareCanvas();
+}
+void TForm1::drawOutline(int column, int row)
+{
+    CellImages[column][row]->drawOutline();
+}
+
+// --- Hover and moves ------------------------------------------------------------
+
+void TForm1::Image0MouseMove(QObject* sender)
+{
+    const int tag = static_cast<TImage*>(sender)->tag();
+    engine::HoverCell(Game, *this, tag / 100, tag % 100);
+    Label9->setCaption(QString::fromStdString(engine::GroupText(Game.GroupSize)));
+}
+
+void TForm1::mouseMoveEvent(QMouseEvent* event)
+{
+    // Only moves over the bare window arrive here: every child stops its
+    // own from reaching the window.
+    event->accept();
+    Guarded([this] { FormMouseMove(this); });
+}
+
+void TForm1::FormMouseMove(QObject*)
+{
+    if (!Game.BoardReady)
+        return;
+    engine::ClearHover(Game, *this);
+    Label9->setCaption(QStringLiteral("0"));
+}
+
+void TForm1::Image0Click(QObject* sender)
+{
+    const int tag = static_cast<TImage*>(sender)->tag();
+    const int column = tag / 100;
+    const int row = tag % 100;
+    if (Game.PotionMode) {
+        ApplyPotion(column, row);
+        return;
+    }
+    if (engine::ResolveMove(Game, column, row))
+        RefreshAfterChange(sender);
+}
+
+void TForm1::RefreshAfterChange(QObject* sender)
+{
+    engine::RecountAndRedraw(Game, *this);
+    showLegendCounts();
+    Label11->setCaption(Decimal(Game.Score));
+    Label2->setCaption(Decimal(Game.RemainingPanels));
+    Label9->setCaption(QStringLiteral("0"));
+    Form3->FormShow(sender);
+    if (!engine::MoveRemains(Game))
+        CheckGameEnd(sender);
+}
+
+// --- Undo, restart and new board ------------------------------------------------
+
+void TForm1::BtnPreviousClick(QObject* sender)
+{
+    if (engine::UndoMove(Game))
+        RefreshAfterChange(sender);
+}
+
+void TForm1::BtnRetryClick(QObject* sender)
+{
+    if (!Game.BoardReady)
+        return;
+    engine::RestartBoard(Game, *this);
+    Label2->setCaption(Decimal(Game.RemainingPanels));
+    showPotionCaption();
+    Label11->setCaption(Decimal(Game.Score));
+    RefreshAfterChange(sender);
+    Form3->FormShow(sender);
+}
+
+void TForm1::BtnNewPanelClick(QObject* sender)
+{
+    if (!Game.BoardReady)
+        return;
+    engine::DealNewBoard(Game);
+    BtnRetryClick(sender);
+}
+
+// --- Magic potion -----------------------------------------------------------------
+
+void TForm1::BitBtn1Click(QObject* sender)
+{
+    if (Game.PotionsLeft <= 0) {
+        dialogs::ShowMessage(QStringLiteral("魔法薬は既に3回使ったため、利用できません"));
+        BtnPrevious->setFocus();
+        return;
+    }
+    QPushButton* const commands[] = {BtnConfig, BtnNewPanel, BtnRetry, BtnPrevious, Button1};
+    if (!Game.PotionMode) {
+        Game.PotionMode = true;
+        QApplication::setOverrideCursor(Qt::WhatsThisCursor);
+        for (QPushButton* button : commands)
+            button->setEnabled(false);
+        return;
+    }
+
+    // Switched off by the player: the target under the pointer goes back to
+    // its own picture now, not at the next mouse move, so no kind carries
+    // the target's offset outside the mode and no stale group is clicked.
+    if (sender == BitBtn1) {
+        engine::ClearHover(Game, *this);
+        Game.GroupSize = 0;
+        Label9->setCaption(QStringLiteral("0"));
+    }
+    Game.PotionMode = false;
+    QApplication::restoreOverrideCursor();
+    for (QPushButton* button : commands)
+        button->setEnabled(true);
+}
+
+void TForm1::ApplyPotion(int column, int row)
+{
+    if (!engine::RerollPanel(Game, *this, column, row))
+        return;
+    BitBtn1Click(CellImages[column][row]);
+    engine::ChargePotion(Game);
+    showPotionCaption();
+    Form3->FormShow(this);
+}
+
+// --- The other windows --------------------------------------------------------------
+
+void TForm1::Button1Click(QObject*)
+{
+    if (!ScoreWindowShown) {
+        Form3->show();
+        Form3->raise();
+        Button1->setText(QStringLiteral("得点表示OFF"));
+    } else {
+        Form3->hide();
+        Button1->setText(QStringLiteral("得点表示ON"));
+    }
+    ScoreWindowShown = !ScoreWindowShown;
+}
+
+void TForm1::Button2Click(QObject*)
+{
+    if (!RecordWindowShown) {
+        Form4->show();
+        Form4->raise();
+        Button2->setText(QStringLiteral("記録表示OFF"));
+    } else {
+        Form4->hide();
+        Button2->setText(QStringLiteral("記録表示ON"));
+    }
+    RecordWindowShown = !RecordWindowShown;
+}
+
+void TForm1::Button3Click(QObject*)
+{
+    Form5->show();
+    Form5->raise();
+    Form5->activateWindow();
+}
+
+void TForm1::BtnConfigClick(QObject* sender)
+{
+    // The dialog stores the new settings itself; the old ones still describe
+    // the pictures on screen.
+    const int columns = Game.ColumnCount;
+    const int rows = Game.RowCount;
+    const int kinds = Game.KindCount;
+    if (Form2->ShowModal() == TForm2::mrOk) {
+        destroyPictures(columns, rows, kinds);
+        Game.History.release();
+        SetupBoard();
+    }
+    Form3->FormShow(sender);
+}
+
+// --- Game end -------------------------------------------------------------------------
+
+void TForm1::CheckGameEnd(QObject* sender)
+{
+    if (!ScoreWindowShown)
+        Button1Click(sender);
+
+    if (dialogs::Ask(
+            QStringLiteral("ゲーム終了"), QStringLiteral("ゲームが終了しました。結果を記録しますか？"))
+        == dialogs::Answer::Yes) {
+        QString name = QStringLiteral("who");
+        for (;;) {
+            if (!dialogs::InputQuery(
+                    QStringLiteral("名前の入力"), QStringLiteral("20文字以内の半角文字で入力"), name)) {
+                BtnNewPanelClick(sender);
+                return;
+            }
+            // Look-alikes the code page lacks are stored as the forms it has.
+            name = sjis::MapLookAlikes(name);
+            if (!sjis::Encodable(name)) {
+                dialogs::ShowMessage(QStringLiteral("使えない文字が含まれています。"));
+                continue;
+            }
+            if (sjis::ByteLength(name) > static_cast<qsizetype>(records::NameLimit)) {
+                dialogs::ShowMessage(QStringLiteral("20文字以内にしてください。"));
+                continue;
+            }
+            break;
+        }
+
+        records::GameFigures figures;
+        figures.StandardScore = engine::StandardScore(Game);
+        figures.Score = Game.Score;
+        figures.ErasePoints = engine::ErasePoints(Game);
+        figures.BonusPoints = Game.BonusPoints;
+        figures.RemainingPanels = Game.RemainingPanels;
+        figures.UndoCharge = -Game.UndoPoints;
+        figures.PotionCharge = -Game.PotionPoints;
+        figures.PanelTotal = Game.PanelTotal;
+        figures.RowCount = Game.RowCount;
+        figures.ColumnCount = Game.ColumnCount;
+        figures.KindCount = Game.KindCount;
+        // Zero-padded, so that the table's text order is time order.
+        const QString time = QDateTime::currentDateTime().toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+        Form4->AppendRow(records::MakeRecordRow(sjis::EncodeToString(name), figures, time.toStdString()));
+    }
+    BtnNewPanelClick(sender);
+}

@@ -1,0 +1,96 @@
+// The main window and the game: the button row, the status line, the board
+// of cell pictures, and the commands that drive the engine.
+#pragma once
+
+#include <QPushButton>
+#include <QWidget>
+
+#include "Controls.h"
+#include "Engine.h"
+#include "Image.h"
+#include "Pictures.h"
+
+class TForm1 : public QWidget, public engine::BoardView {
+    Q_OBJECT
+public:
+    TForm1();
+    ~TForm1() override;
+
+    const TImageList* ImageList1; // panel pictures: 0 the potion target, 1..6 the kinds
+    TPanel* Panel1; // the board: holds the cell pictures
+    QPushButton* BtnRetry; // "最初から": the same deal again
+    QPushButton* BtnPrevious; // "１手戻し": undo one move
+    QPushButton* BBtnClose; // "閉じる(&C)": ends the program
+    QPushButton* BtnNewPanel; // "新規パネル": a new deal
+    QPushButton* BtnConfig; // "画面設定": the board settings
+    TLabel* Label1; // "パネル数"
+    TLabel* Label2; // panels left on the board
+    TLabel* Label3; // panels of kind 1
+    TLabel* Label4; // panels of kind 2
+    TLabel* Label5; // panels of kind 3
+    TLabel* Label6; // panels of kind 4
+    TLabel* Label7; // panels of kind 5
+    TLabel* Label8; // "連結"
+    TLabel* Label9; // the hovered group: size and points
+    TLabel* Label10; // "得点="
+    TLabel* Label11; // the score
+    QPushButton* Button1; // shows and hides the score summary
+    QPushButton* BitBtn1; // the magic potion, with the uses left
+    TLabel* Label12; // panels of kind 6
+    QPushButton* Button2; // shows and hides the record table
+    QPushButton* Button3; // "情報": the information window
+
+    void FormClose(QObject* sender);
+    void Image0MouseMove(QObject* sender);
+    void Image0Click(QObject* sender);
+    void FormMouseMove(QObject* sender);
+    void BtnRetryClick(QObject* sender);
+    void BtnPreviousClick(QObject* sender);
+    void BtnNewPanelClick(QObject* sender);
+    void BtnConfigClick(QObject* sender);
+    void Button1Click(QObject* sender);
+    void BitBtn1Click(QObject* sender);
+    void Button2Click(QObject* sender);
+    void FormShow(QObject* sender);
+    void FormCreate(QObject* sender);
+    void Button3Click(QObject* sender);
+
+    // The board's pictures: CellImages[column][row] for the playing area,
+    // LegendImages[kind] beside the count of each kind.
+    TImage* CellImages[engine::ColumnCountMax + 1][engine::RowCountMax + 1] = {};
+    TImage* LegendImages[engine::KindCountMax + 1] = {};
+
+    // Whether the toggles have shown the score summary and the record table.
+    bool ScoreWindowShown = false;
+    bool RecordWindowShown = false;
+
+    void SetupBoard();
+    void RefreshAfterChange(QObject* sender);
+    void CheckGameEnd(QObject* sender);
+    void ApplyPotion(int column, int row);
+
+    // engine::BoardView
+    void clearCell(int column, int row) override;
+    void drawPicture(int column, int row, int index) override;
+    void prepareCanvas(int column, int row) override;
+    void drawOutline(int column, int row) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    QPushButton* makeButton(
+        const QString& name, int left, int width, const QString& caption, void (TForm1::*handler)(QObject*));
+    void destroyPictures(int columns, int rows, int kinds);
+    void showLegendCounts();
+    void showPotionCaption();
+    void offerCommands();
+
+    bool shown_ = false;
+};
+
+// The one main window, and the one game it plays.
+extern TForm1* Form1;
+extern engine::GameState Game;
