@@ -98,6 +98,9 @@ protected:
     // A scratch directory that is the current directory during the test.
     QString dir;
     ScriptedDialogs dialogs;
+    // What the boxes showed while the windows were created; `dialogs` then
+    // starts empty for the test itself.
+    std::vector<ScriptedDialogs::Shown> startup;
     // Creates the windows; tests that prepare files first call it late.
     void CreateForms();
     bool createInSetUp = true;

@@ -45,6 +45,8 @@ void UiTest::CreateForms()
 {
     App().CreateForms();
     created_ = true;
+    startup = dialogs.shown;
+    dialogs.shown.clear();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Form1));
 }
 
@@ -79,7 +81,10 @@ void UiTest::LoadBoard(int kinds, const std::vector<std::string>& topDown)
             Game.InitialBoard[c][r] = Game.Board[c][r] = ch == '.' ? engine::EmptyCell : ch - '0';
         }
     engine::RecountAndRedraw(Game, *Form1);
-    Game.Score = -Game.RemainingPanels;
+    // A fresh game on this board: kinds it lacks already count as cleared.
+    Game.Score = -Game.RemainingPanels + Game.BonusPoints;
+    Form1->Label2->setCaption(QString::number(Game.RemainingPanels));
+    Form1->Label11->setCaption(QString::number(Game.Score));
 }
 
 void UiTest::Hover(int column, int row)

@@ -1,0 +1,210 @@
+// The end of a game: the summary comes up, the result may be recorded under
+// a name, and a new deal follows on every path.
+#include <QFile>
+#include <QRegularExpression>
+
+#include "Point1.h"
+#include "Pointrec1.h"
+#include "RecordFile.h"
+#include "ShiftJis.h"
+#include "UiTestSupport.h"
+
+namespace {
+
+std::function<bool(QString&)> Type(const QString& text)
+{
+    return [text](QString& value) {
+        value = text;
+        return true;
+    };
+}
+std::function<bool(QString&)> Accept()
+{
+    return [](QString&) { return true; };
+}
+std::function<bool(QString&)> Cancel()
+{
+    return [](QString&) { return false; };
+}
+
+} // namespace
+
+class GameEnd : public UiTest {
+protected:
+    // Ends the game with the ledger as given and answers as scripted.
+    void End() { Form1->CheckGameEnd(Form1); }
+
+    QString Name(int row) const { return sjis::Decode(Form4->Table.row(row).Texts[0]); }
+};
+
+TEST_F(GameEnd, NoRecordsNothingAndDealsANewBoard)
+{
+    dialogs.answers = {dialogs::Answer::No};
+    Game.Score = 44;
+    End();
+    EXPECT_EQ(dialogs.shown.front().kind, "question");
+    EXPECT_EQ(dialogs.shown.front().caption, QStringLiteral("ゲーム終了"));
+    EXPECT_EQ(dialogs.shown.front().text, QStringLiteral("ゲームが終了しました。結果を記録しますか？"));
+    EXPECT_EQ(Form4->Table.rowCount(), 0);
+    EXPECT_TRUE(Form3->isVisible());
+    EXPECT_EQ(Form1->Button1->text(), QStringLiteral("得点表示OFF"));
+    EXPECT_EQ(Game.Score, -171);
+    EXPECT_EQ(Form3->Label11->text(), "-171");
+}
+
+TEST_F(GameEnd, AnAlreadyShownSummaryStays)
+{
+    Form1->Button1->click();
+    dialogs.answers = {dialogs::Answer::No};
+    End();
+    EXPECT_TRUE(Form3->isVisible());
+    EXPECT_EQ(Form1->Button1->text(), QStringLiteral("得点表示OFF"));
+}
+
+TEST_F(GameEnd, RecordsTheOfferedNameWithTheFiguresOfTheGame)
+{
+    // 250 points with 5 panels left, one kind cleared, two undos and a potion.
+    Game.Score = 250;
+    Game.RemainingPanels = 5;
+    Game.BonusPoints = 100;
+    Game.UndoPoints = -20;
+    Game.PotionPoints = -100;
+    dialogs.answers = {dialogs::Answer::Yes};
+    dialogs.inputs = {Accept()};
+    End();
+    EXPECT_EQ(dialogs.shown[1].caption, QStringLiteral("名前の入力"));
+    EXPECT_EQ(dialogs.shown[1].text, QStringLiteral("20文字以内の半角文字で入力"));
+    EXPECT_EQ(dialogs.shown[1].value, "who");
+    ASSERT_EQ(Form4->Table.rowCount(), 1);
+    const auto& t = Form4->Table.row(0).Texts;
+    EXPECT_EQ(t[0], "who");
+    const std::string figures[] = {"    1.4620", "       250", "       275", "  100", "    5", "   20",
+        "  100", "  171", "  9", " 19", "  5"};
+    for (int i = 0; i < 11; ++i)
+        EXPECT_EQ(t[static_cast<std::size_t>(i + 1)], figures[i]) << "column " << i + 1;
+    EXPECT_TRUE(QRegularExpression("^ \\d{4}/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d$")
+                    .match(QString::fromStdString(t[12]))
+                    .hasMatch())
+        << t[12];
+    EXPECT_FALSE(Form4->isVisible()) << "the table is not brought up";
+    EXPECT_FALSE(QFile::exists(records::RecordFileName)) << "nothing is written before a save";
+    EXPECT_EQ(Game.Score, -171);
+}
+
+TEST_F(GameEnd, FormatsNegativeAndClearedGames)
+{
+    Game.Score = -40;
+    dialogs.answers = {dialogs::Answer::Yes, dialogs::Answer::Yes};
+    dialogs.inputs = {Accept(), Accept()};
+    End();
+    EXPECT_EQ(Form4->Table.row(0).Texts[1], "   -0.2339");
+    Game.RemainingPanels = 0;
+    Game.Score = 900;
+    End();
+    EXPECT_EQ(Form4->Table.row(1).Texts[5], "    0");
+}
+
+TEST_F(GameEnd, NamesAreLimitedToTwentyBytesOfTheCodePage)
+{
+    struct Case {
+        QString name;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {QString(20, 'a'), true}, {QString(21, 'a'), false}, {QString(10, QChar(u'ゼ')), true},
+        {QString(11, QChar(u'ゼ')), false}, {QString(), true},
+        {QStringLiteral(" x "), true}, // blanks are kept
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        dialogs.shown.clear();
+        const int rows = Form4->Table.rowCount();
+        dialogs.answers = {dialogs::Answer::Yes};
+        dialogs.inputs = {Type(c.name)};
+        if (!c.accepted)
+            dialogs.inputs.push_back(Cancel());
+        End();
+        if (c.accepted) {
+            ASSERT_EQ(Form4->Table.rowCount(), rows + 1);
+            EXPECT_EQ(Name(rows), c.name);
+            EXPECT_EQ(dialogs.count("message"), 0);
+        } else {
+            EXPECT_EQ(Form4->Table.rowCount(), rows);
+            EXPECT_EQ(dialogs.texts("message"), QStringList{QStringLiteral("20文字以内にしてください。")});
+            // The box came back holding the refused name.
+            EXPECT_EQ(dialogs.shown.back().kind, "input");
+            EXPECT_EQ(dialogs.shown.back().value, c.name);
+        }
+        EXPECT_EQ(Game.Score, -171);
+    }
+}
+
+TEST_F(GameEnd, ARefusedNameCanBeCorrected)
+{
+    dialogs.answers = {dialogs::Answer::Yes};
+    dialogs.inputs = {Type(QString(25, 'x')), Type("short")};
+    End();
+    ASSERT_EQ(Form4->Table.rowCount(), 1);
+    EXPECT_EQ(Name(0), "short");
+}
+
+TEST_F(GameEnd, NamesTheFileCannotHoldAreRefusedAndLookAlikesMapped)
+{
+    dialogs.answers = {dialogs::Answer::Yes};
+    dialogs.inputs = {Type(QStringLiteral("a😀")), Cancel()};
+    End();
+    EXPECT_EQ(dialogs.texts("message"), QStringList{QStringLiteral("使えない文字が含まれています。")});
+    EXPECT_EQ(dialogs.shown.back().value, QStringLiteral("a😀"));
+    EXPECT_EQ(Form4->Table.rowCount(), 0);
+
+    // The wave dash and the minus an input method types are stored as the
+    // code page's own forms.
+    dialogs.shown.clear();
+    dialogs.answers = {dialogs::Answer::Yes};
+    dialogs.inputs = {Type(QStringLiteral("a〜b−c"))};
+    End();
+    ASSERT_EQ(Form4->Table.rowCount(), 1);
+    EXPECT_EQ(Form4->Table.row(0).Texts[0],
+        std::string("a\x81\x60"
+                    "b\x81\x7C"
+                    "c"));
+    EXPECT_EQ(dialogs.count("message"), 0);
+
+    // The check comes before the length check.
+    dialogs.shown.clear();
+    dialogs.answers = {dialogs::Answer::Yes};
+    dialogs.inputs = {Type(QString(30, 'a') + QStringLiteral("😀")), Cancel()};
+    End();
+    EXPECT_EQ(dialogs.texts("message"), QStringList{QStringLiteral("使えない文字が含まれています。")});
+}
+
+TEST_F(GameEnd, CancelAfterARefusedNameRecordsNothing)
+{
+    dialogs.answers = {dialogs::Answer::Yes};
+    dialogs.inputs = {Type(QString(21, 'a')), Cancel()};
+    Game.Score = 12;
+    End();
+    EXPECT_EQ(Form4->Table.rowCount(), 0);
+    EXPECT_EQ(Game.Score, -171);
+}
+
+TEST_F(GameEnd, ADealWithoutAMoveEndsAtOnceAgain)
+{
+    // A board of two cells and six kinds often has no move; the deals the
+    // flow makes can be replayed from a copy of the random source.
+    Resize(2, 1, 6);
+    engine::RandomSource replay = Game.Random;
+    int expectedQuestions = 1;
+    for (;;) {
+        const int a = replay.below(6);
+        const int b = replay.below(6);
+        if (a == b)
+            break;
+        ++expectedQuestions;
+    }
+    for (int i = 0; i < expectedQuestions; ++i)
+        dialogs.answers.push_back(dialogs::Answer::No);
+    End();
+    EXPECT_EQ(dialogs.count("question"), expectedQuestions);
+    EXPECT_TRUE(engine::MoveRemains(Game));
+}

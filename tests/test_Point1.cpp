@@ -1,0 +1,94 @@
+#include "Point1.h"
+#include "UiTestSupport.h"
+
+using ScoreSummary = UiTest;
+
+TEST_F(ScoreSummary, ShowsTheFiguresOfAFreshGame)
+{
+    Form3->FormShow();
+    const std::pair<TLabel*, QString> expected[] = {
+        {Form3->Label7, "0"},
+        {Form3->Label8, "0"},
+        {Form3->Label9, "-171"},
+        {Form3->Label10, "0"},
+        {Form3->Label16, "0"},
+        {Form3->Label11, "-171"},
+        {Form3->Label12, TForm3::StandardScoreText(-1.0)},
+        {Form3->Label14, QStringLiteral("171 枚")},
+        {Form3->Label18, QStringLiteral("（縦 9 × 横 19）")},
+        {Form3->Label19, QStringLiteral("5 種類")},
+    };
+    for (const auto& [label, text] : expected)
+        EXPECT_EQ(label->text(), text) << label->objectName().toStdString();
+    // The value labels of the first six lines end at one right edge.
+    for (TLabel* value :
+        {Form3->Label7, Form3->Label8, Form3->Label9, Form3->Label10, Form3->Label16, Form3->Label11})
+        EXPECT_EQ(value->geometry().right() + 1, 216) << value->objectName().toStdString();
+    EXPECT_EQ(Form3->Label14->pos(), QPoint(164, 264));
+    EXPECT_EQ(Form3->Label19->pos(), QPoint(136, 320));
+    EXPECT_EQ(Form3->size(), QSize(279, 355));
+    EXPECT_EQ(Form3->windowTitle(), QStringLiteral("総合得点表"));
+}
+
+TEST_F(ScoreSummary, WritesTheStandardScoreWithFourTrueDecimals)
+{
+    QLocale::setDefault(QLocale::c());
+    const std::pair<double, const char*> cases[]
+        = {{1085.0 / 171, "6.3450"}, {-1.0, "-1.0000"}, {150.0, "150.0000"}, {1.0 / 1600, "0.0006"},
+            {0.0, "0.0000"}, {-40.0 / 171, "-0.2339"}, {1596.0, "1596.0000"}};
+    for (const auto& [value, text] : cases)
+        EXPECT_EQ(TForm3::StandardScoreText(value), QString::fromLatin1(text)) << value;
+    QLocale::setDefault(QLocale(QLocale::German));
+    EXPECT_EQ(TForm3::StandardScoreText(6.345029), "6,3450"); // the user's separator
+    QLocale::setDefault(QLocale::system());
+}
+
+TEST_F(ScoreSummary, ALongStandardScoreGrowsToTheLeftInsideTheWindow)
+{
+    Game.Score = 150 * Game.PanelTotal;
+    Form3->FormShow();
+    EXPECT_LE(Form3->Label12->geometry().right() + 1, Form3->width());
+    EXPECT_EQ(Form3->Label12->width(),
+        QFontMetrics(Form3->Label12->font()).horizontalAdvance(Form3->Label12->text()));
+    // A value that fits stands at its place.
+    Form3->Label12->setCaption("0");
+    EXPECT_EQ(Form3->Label12->x(), 200);
+}
+
+TEST_F(ScoreSummary, FollowsUndoAndPotionUses)
+{
+    LoadBoard(
+        3, {"12121212", "21212121", "12121212", "21212121", "12121212", "21212121", "12121212", "11212121"});
+    const int start = Game.Score;
+    Hover(1, 1);
+    ClickCell(1, 1);
+    Form1->BtnPrevious->click();
+    EXPECT_EQ(Form3->Label10->text(), "-10");
+    for (int use = 0; use < 2; ++use) {
+        Form1->BitBtn1->click();
+        Hover(4 + use, 4);
+        ClickCell(4 + use, 4);
+    }
+    EXPECT_EQ(Form3->Label16->text(), "-200");
+    EXPECT_EQ(Form3->Label11->text(), QString::number(start - 10 - 200));
+    EXPECT_EQ(Form3->Label7->text(), "0");
+}
+
+TEST_F(ScoreSummary, TheButtonAndTheCloseBoxToggleIt)
+{
+    Form1->Button1->click();
+    EXPECT_TRUE(Form3->isVisible());
+    EXPECT_EQ(Form1->Button1->text(), QStringLiteral("得点表示OFF"));
+    Form1->Button1->click();
+    EXPECT_FALSE(Form3->isVisible());
+    EXPECT_EQ(Form1->Button1->text(), QStringLiteral("得点表示ON"));
+
+    Form1->Button1->click();
+    Form3->close(); // the close box
+    EXPECT_FALSE(Form3->isVisible());
+    EXPECT_EQ(Form1->Button1->text(), QStringLiteral("得点表示ON"));
+    Game.Score = -100; // changed while hidden
+    Form1->Button1->click();
+    EXPECT_TRUE(Form3->isVisible());
+    EXPECT_EQ(Form3->Label11->text(), "-100");
+}

@@ -1,0 +1,257 @@
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+
+#include "Pointrec1.h"
+#include "RecordFile.h"
+#include "ShiftJis.h"
+#include "UiTestSupport.h"
+
+namespace {
+
+records::RecordRow Row(const QString& name, int score)
+{
+    records::GameFigures f;
+    f.Score = score;
+    f.StandardScore = score / 171.0;
+    f.PanelTotal = 171;
+    f.RowCount = 9;
+    f.ColumnCount = 19;
+    f.KindCount = 5;
+    return records::MakeRecordRow(sjis::EncodeToString(name), f, "2026/12/08 10:00:00");
+}
+
+void WriteFile(const std::vector<records::RecordRow>& rows)
+{
+    QFile file(records::RecordFileName);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const std::string bytes = records::WriteRecordFile(rows);
+    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+QByteArray FileBytes()
+{
+    QFile file(records::RecordFileName);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList Column(int column)
+{
+    QStringList texts;
+    for (int r = 0; r < Form4->Model->rowCount(); ++r)
+        texts << Form4->Model->index(r, column).data().toString().trimmed();
+    return texts;
+}
+
+void ClickHeader(int column)
+{
+    QHeaderView* header = Form4->ListView1->horizontalHeader();
+    const int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(x, header->height() / 2));
+}
+
+// Files are prepared before the windows exist, as before a program start.
+class RecordTableWindow : public UiTest {
+protected:
+    RecordTableWindow() { createInSetUp = false; }
+
+    QStringList StartupMessages() const
+    {
+        QStringList texts;
+        for (const auto& shown : startup)
+            if (shown.kind == "message")
+                texts << shown.text;
+        return texts;
+    }
+};
+
+} // namespace
+
+TEST_F(RecordTableWindow, StartsEmptyWithAMessageWhenThereIsNoFile)
+{
+    CreateForms();
+    EXPECT_EQ(StartupMessages(), QStringList{"File can not found!"});
+    EXPECT_EQ(Form4->Model->rowCount(), 0);
+    EXPECT_FALSE(Form4->isVisible());
+    EXPECT_EQ(Form4->windowTitle(), QStringLiteral("得点記録表"));
+    EXPECT_FALSE(!Form4->BtnDelete->isHidden());
+    EXPECT_FALSE(Form4->BtnDelete->isEnabled());
+    QHeaderView* header = Form4->ListView1->horizontalHeader();
+    const int widths[] = {105, 91, 80, 80, 60, 45, 45, 55, 45, 30, 30, 45, 120};
+    for (int c = 0; c < 13; ++c) {
+        EXPECT_EQ(header->sectionSize(c), widths[c]);
+        EXPECT_EQ(Form4->Model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(),
+            QString::fromUtf8(TRecordModel::Captions[c]));
+    }
+    EXPECT_EQ(Form4->ListView1->geometry(), QRect(8, 40, 857, 337));
+    EXPECT_EQ(Form4->BtnSave->text(), QStringLiteral("保存(更新）"));
+}
+
+TEST_F(RecordTableWindow, ReadsTheFileAtStartAndShowsShiftJisNames)
+{
+    WriteFile({Row(QStringLiteral("ゼミック"), 10), Row("who", -5)});
+    CreateForms();
+    EXPECT_TRUE(StartupMessages().isEmpty());
+    EXPECT_EQ(Column(0), QStringList({QStringLiteral("ゼミック"), "who"}));
+    EXPECT_EQ(Column(2), QStringList({"10", "-5"}));
+    EXPECT_EQ(
+        Form4->Model->index(0, 11).data(Qt::TextAlignmentRole).toInt() & Qt::AlignRight, Qt::AlignRight);
+}
+
+TEST_F(RecordTableWindow, HeaderClicksSortByValueWithADirectionPerColumn)
+{
+    WriteFile({Row("b", 5), Row("A", -5), Row("c", 10), Row("d", -10), Row("e", 100), Row("f", -100)});
+    CreateForms();
+    ClickHeader(2);
+    EXPECT_EQ(Column(2), QStringList({"-100", "-10", "-5", "5", "10", "100"}));
+    ClickHeader(0); // the names, in between
+    EXPECT_EQ(Column(0), QStringList({"A", "b", "c", "d", "e", "f"}));
+    ClickHeader(2);
+    EXPECT_EQ(Column(2), QStringList({"100", "10", "5", "-5", "-10", "-100"}));
+    ClickHeader(0);
+    EXPECT_EQ(Column(0), QStringList({"f", "e", "d", "c", "b", "A"}));
+    // A sort alone changes nothing that needs saving.
+    EXPECT_TRUE(Form4->ConfirmClose());
+    EXPECT_EQ(dialogs.count("question"), 0);
+}
+
+TEST_F(RecordTableWindow, DeletingNeedsTheExactWordAndRemovesTheCheckedRows)
+{
+    WriteFile({Row("a", 1), Row("b", 2), Row("c", 3), Row("d", 4)});
+    CreateForms();
+    for (const QString& wrong :
+        {QStringLiteral("Tarnwick"), QStringLiteral("tarnwick "), QStringLiteral("Enter PassWord")}) {
+        dialogs.inputs.push_back([wrong](QString& v) {
+            v = wrong;
+            return true;
+        });
+        Form4->Button1->click();
+        EXPECT_FALSE(!Form4->BtnDelete->isHidden()) << wrong.toStdString();
+        EXPECT_FALSE(Form4->Model->flags(Form4->Model->index(0, 0)) & Qt::ItemIsUserCheckable);
+    }
+    dialogs.inputs.push_back([](QString&) { return false; }); // Cancel
+    Form4->Button1->click();
+    EXPECT_EQ(Form4->Button1->text(), QStringLiteral("削除許可"));
+    EXPECT_EQ(dialogs.count("message"), 0); // refused silently
+    const auto& asked = dialogs.shown.front();
+    EXPECT_EQ(asked.caption, QStringLiteral("削除許可チェック"));
+    EXPECT_EQ(asked.text, QStringLiteral("\"tarnwick\"を入力してください。"));
+    EXPECT_EQ(asked.value, "Enter PassWord");
+
+    dialogs.inputs.push_back([](QString& v) {
+        v = "tarnwick";
+        return true;
+    });
+    Form4->Button1->click();
+    EXPECT_TRUE(!Form4->BtnDelete->isHidden());
+    EXPECT_TRUE(Form4->BtnDelete->isEnabled());
+    EXPECT_EQ(Form4->Button1->text(), QStringLiteral("削除不許可"));
+    EXPECT_EQ(Form4->Model->index(0, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
+
+    // Two adjacent rows checked.
+    Form4->Model->setData(Form4->Model->index(1, 0), Qt::Checked, Qt::CheckStateRole);
+    Form4->Model->setData(Form4->Model->index(2, 0), Qt::Checked, Qt::CheckStateRole);
+    Form4->BtnDelete->click();
+    EXPECT_EQ(Column(0), QStringList({"a", "d"}));
+    EXPECT_FALSE(!Form4->BtnDelete->isHidden());
+    EXPECT_EQ(Form4->Button1->text(), QStringLiteral("削除許可"));
+    EXPECT_FALSE(Form4->Model->index(0, 0).data(Qt::CheckStateRole).isValid());
+
+    // With nothing checked, nothing goes, and the permission ends.
+    dialogs.inputs.push_back([](QString& v) {
+        v = "tarnwick";
+        return true;
+    });
+    Form4->Button1->click();
+    Form4->BtnDelete->click();
+    EXPECT_EQ(Column(0), QStringList({"a", "d"}));
+    EXPECT_FALSE(!Form4->BtnDelete->isHidden());
+
+    // The file still has them: a reload brings them back.
+    Form4->BtnRead->click();
+    EXPECT_EQ(Column(0), QStringList({"a", "b", "c", "d"}));
+}
+
+TEST_F(RecordTableWindow, SavesTheRowsInTheOrderShown)
+{
+    WriteFile({Row("a", 1), Row("b", 3), Row("c", 2)});
+    CreateForms();
+    ClickHeader(2);
+    ClickHeader(2); // highest first
+    Form4->BtnSave->click();
+    EXPECT_EQ(FileBytes(), QByteArray::fromStdString(records::WriteRecordFile(Form4->Table.rows())));
+    Form4->BtnRead->click();
+    EXPECT_EQ(Column(0), QStringList({"b", "c", "a"}));
+}
+
+TEST_F(RecordTableWindow, AFailedReadOrSaveKeepsTheRows)
+{
+    WriteFile({Row("a", 1), Row("b", 2)});
+    CreateForms();
+    QFile::remove(records::RecordFileName);
+    Form4->BtnRead->click();
+    EXPECT_EQ(dialogs.texts("message"), QStringList{"File can not found!"});
+    EXPECT_EQ(Form4->Model->rowCount(), 2);
+
+    // A directory where the file should be: nothing can be written there.
+    QDir().mkdir(records::RecordFileName);
+    Form4->BtnSave->click();
+    EXPECT_EQ(dialogs.texts("message").last(), "File can not open!");
+    EXPECT_EQ(Form4->Model->rowCount(), 2);
+    EXPECT_TRUE(QFileInfo(records::RecordFileName).isDir());
+}
+
+TEST_F(RecordTableWindow, TheButtonAndTheCloseBoxToggleIt)
+{
+    WriteFile({Row("a", 1)});
+    CreateForms();
+    Form1->Button2->click();
+    EXPECT_TRUE(Form4->isVisible());
+    EXPECT_EQ(Form1->Button2->text(), QStringLiteral("記録表示OFF"));
+    Form1->Button2->click();
+    EXPECT_FALSE(Form4->isVisible());
+    EXPECT_EQ(Form1->Button2->text(), QStringLiteral("記録表示ON"));
+    Form1->Button2->click();
+    Form4->close();
+    EXPECT_FALSE(Form4->isVisible());
+    EXPECT_EQ(Form1->Button2->text(), QStringLiteral("記録表示ON"));
+    Form1->Button2->click();
+    EXPECT_TRUE(Form4->isVisible());
+    EXPECT_EQ(Form4->Model->rowCount(), 1);
+}
+
+TEST_F(RecordTableWindow, UnsavedRecordsAreOfferedForSavingAtExit)
+{
+    CreateForms();
+    Form4->AppendRow(Row("new", 7));
+
+    dialogs.answers = {dialogs::Answer::Cancel};
+    Form1->close();
+    EXPECT_TRUE(Form1->isVisible()) << "Cancel keeps the program open";
+    EXPECT_EQ(dialogs.shown.back().caption, QStringLiteral("得点記録表"));
+    EXPECT_EQ(dialogs.shown.back().text, QStringLiteral("保存していない記録があります。保存しますか？"));
+
+    // A save that fails keeps the program open too, so nothing is lost.
+    QDir().mkdir(records::RecordFileName);
+    dialogs.answers = {dialogs::Answer::Yes};
+    Form1->close();
+    EXPECT_TRUE(Form1->isVisible());
+    EXPECT_EQ(dialogs.texts("message").last(), "File can not open!");
+    QDir().rmdir(records::RecordFileName);
+
+    dialogs.answers = {dialogs::Answer::Yes};
+    Form1->close();
+    EXPECT_FALSE(Form1->isVisible());
+    EXPECT_EQ(FileBytes(), QByteArray::fromStdString(records::WriteRecordFile({Row("new", 7)})));
+}
+
+TEST_F(RecordTableWindow, NoCloseQuestionWithoutChangesAndNoSaveOnNo)
+{
+    WriteFile({Row("a", 1)});
+    CreateForms();
+    Form4->AppendRow(Row("b", 2));
+    dialogs.answers = {dialogs::Answer::No};
+    Form1->close();
+    EXPECT_FALSE(Form1->isVisible());
+    EXPECT_EQ(FileBytes(), QByteArray::fromStdString(records::WriteRecordFile({Row("a", 1)})));
+}
