@@ -37,10 +37,10 @@ std::vector<RecordRow> GameRows(std::size_t count)
         char name[24];
         std::snprintf(name, sizeof name, "player%u", static_cast<unsigned>(random() % 1000));
         char time[32];
-        std::snprintf(time, sizeof time, "%04u/%02u/%02u %02u:%02u:%02u", 2000 + static_cast<unsigned>(random() % 30),
-            1 + static_cast<unsigned>(random() % 12), 1 + static_cast<unsigned>(random() % 28),
-            static_cast<unsigned>(random() % 24), static_cast<unsigned>(random() % 60),
-            static_cast<unsigned>(random() % 60));
+        std::snprintf(time, sizeof time, "%04u/%02u/%02u %02u:%02u:%02u",
+            2000 + static_cast<unsigned>(random() % 30), 1 + static_cast<unsigned>(random() % 12),
+            1 + static_cast<unsigned>(random() % 28), static_cast<unsigned>(random() % 24),
+            static_cast<unsigned>(random() % 60), static_cast<unsigned>(random() % 60));
         rows.push_back(MakeRecordRow(name, f, time));
     }
     return rows;
@@ -53,8 +53,8 @@ void BM_ReadRecordFile(benchmark::State& state)
         std::vector<RecordRow> rows = ReadRecordFile(bytes);
         benchmark::DoNotOptimize(rows.data());
     }
-    state.counters["rows/s"]
-        = benchmark::Counter(static_cast<double>(state.range(0)), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["rows/s"] = benchmark::Counter(
+        static_cast<double>(state.range(0)), benchmark::Counter::kIsIterationInvariantRate);
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes.size()));
 }
 BENCHMARK(BM_ReadRecordFile)->Arg(100'000)->Arg(1'000'000)->Unit(benchmark::kMillisecond);
@@ -66,8 +66,8 @@ void BM_WriteRecordFile(benchmark::State& state)
         std::string bytes = WriteRecordFile(rows);
         benchmark::DoNotOptimize(bytes.data());
     }
-    state.counters["rows/s"]
-        = benchmark::Counter(static_cast<double>(state.range(0)), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["rows/s"] = benchmark::Counter(
+        static_cast<double>(state.range(0)), benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_WriteRecordFile)->Arg(100'000)->Unit(benchmark::kMillisecond);
 

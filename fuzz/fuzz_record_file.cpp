@@ -23,7 +23,10 @@ namespace {
     std::abort();
 }
 
-int Sign(int value) { return (value > 0) - (value < 0); }
+int Sign(int value)
+{
+    return (value > 0) - (value < 0);
+}
 
 } // namespace
 
@@ -50,7 +53,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The comparison must be antisymmetric, or a sort may misbehave.
     for (std::size_t i = 1; i < rows.size() && i < 64; ++i) {
         for (int column = 0; column < ColumnCount; ++column) {
-            if (Sign(CompareColumn(rows[i - 1], rows[i], column)) != -Sign(CompareColumn(rows[i], rows[i - 1], column))) {
+            if (Sign(CompareColumn(rows[i - 1], rows[i], column))
+                != -Sign(CompareColumn(rows[i], rows[i - 1], column))) {
                 Fail("comparison not antisymmetric in column", std::to_string(column));
             }
         }

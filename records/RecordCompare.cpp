@@ -15,7 +15,10 @@ unsigned char Fold(char c)
     return byte >= 'a' && byte <= 'z' ? static_cast<unsigned char>(byte - ('a' - 'A')) : byte;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 } // namespace
 
@@ -77,7 +80,7 @@ std::optional<double> FigureValue(std::string_view text)
         // Hundreds of digits: beyond a double on the large side, or a
         // fraction too small for one.
         value = lead != nullptr && leadBeforePoint ? std::numeric_limits<double>::infinity() : 0.0;
-    } else if (result.ec != std::errc {} || result.ptr != numberEnd) {
+    } else if (result.ec != std::errc{} || result.ptr != numberEnd) {
         return std::nullopt;
     }
     return negative ? -value : value;

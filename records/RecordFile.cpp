@@ -47,24 +47,33 @@ namespace {
 
 constexpr std::size_t FigureCount = FigureWidths.size();
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 // The white space that scanf skips before a number, less the line feed that
 // ends the line.
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+bool IsSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
 
 struct LineFigures {
     double StandardScore = 0;
-    std::array<int, FigureCount - 1> Integers {};
+    std::array<int, FigureCount - 1> Integers{};
     // By the layout, a figure already in the writer's form is kept as its
     // bytes, which saves formatting it again; empty when it must be.
-    std::array<std::string_view, FigureCount> Fields {};
+    std::array<std::string_view, FigureCount> Fields{};
     std::size_t TimeStart = 0; // where the time text begins in the line
 };
 
 // Whether the digits of a number start as printf writes them: no leading
 // zero but for a lone 0.
-bool NoLeadingZero(const char* digits, const char* end) { return *digits != '0' || end - digits == 1; }
+bool NoLeadingZero(const char* digits, const char* end)
+{
+    return *digits != '0' || end - digits == 1;
+}
 
 // --- by the writer's layout --------------------------------------------------
 
@@ -100,7 +109,8 @@ const char* ScanStandardScore(const char* p, const char* end)
 // One figure at p by the layout; on success [first, last) is its number and
 // p has moved past the figure.
 template <class Scan>
-bool LayoutFigure(const char*& p, const char* end, int width, Scan scan, const char*& first, const char*& last)
+bool LayoutFigure(
+    const char*& p, const char* end, int width, Scan scan, const char*& first, const char*& last)
 {
     if (p == end) {
         return false;
@@ -154,7 +164,7 @@ bool ReadByLayout(std::string_view line, LineFigures& figures)
         figures.Fields[0] = std::string_view(field, static_cast<std::size_t>(p - field));
     } else {
         const auto real = std::from_chars(first, last, figures.StandardScore, std::chars_format::fixed);
-        if (real.ec != std::errc {} || real.ptr != last) {
+        if (real.ec != std::errc{} || real.ptr != last) {
             return false;
         }
     }
@@ -164,7 +174,7 @@ bool ReadByLayout(std::string_view line, LineFigures& figures)
             return false;
         }
         const auto integer = std::from_chars(first, last, figures.Integers[i - 1]);
-        if (integer.ec != std::errc {} || integer.ptr != last) {
+        if (integer.ec != std::errc{} || integer.ptr != last) {
             return false;
         }
         digits = first + (*first == '-');
@@ -300,7 +310,7 @@ bool ReadReal(const char*& p, const char* end, double& value)
     if (result.ec == std::errc::result_out_of_range) {
         const double magnitude = AtLeastOne(intFirst, intLast, fracFirst, fracLast, exponent) ? DBL_MAX : 0.0;
         value = negative ? -magnitude : magnitude;
-    } else if (result.ec != std::errc {}) {
+    } else if (result.ec != std::errc{}) {
         value = 0;
     }
     p = q;
@@ -313,7 +323,7 @@ void ReadByValue(std::string_view line, LineFigures& figures)
     const char* const end = begin + line.size();
     const char* p = begin + std::min(line.size(), NameLimit);
     // A number that cannot be read leaves 0 and the place unchanged.
-    figures = LineFigures {};
+    figures = LineFigures{};
     ReadReal(p, end, figures.StandardScore);
     for (int& value : figures.Integers) {
         ReadInteger(p, end, value);

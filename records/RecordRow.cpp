@@ -24,9 +24,9 @@ std::string PadLeft(const char* begin, const char* end, int width)
 } // namespace
 
 // std::to_chars never looks at the C locale, and for these conversions it
-// prints what printf prints in the "C" locale (shortest-free fixed notation,
-// exact rounding, ties to even, "-0.0000" for a negative zero). The game runs
-// under the user's locale, where printf would write a decimal comma.
+// prints what printf prints in the "C" locale (exact decimal rounding, an
+// exact half to even, "-0.0000" for a negative zero). The game runs under the
+// user's locale, where printf would write a decimal comma.
 std::string FormatInteger(int value, int width)
 {
     char buffer[16];

@@ -12,7 +12,10 @@ namespace {
 
 // Whether a goes before b when the comparison c(a, b) is turned by factor.
 // The sign is tested rather than multiplied, so no product can overflow.
-bool Before(int comparison, int factor) { return factor < 0 ? comparison > 0 : comparison < 0; }
+bool Before(int comparison, int factor)
+{
+    return factor < 0 ? comparison > 0 : comparison < 0;
+}
 
 } // namespace
 
@@ -28,7 +31,7 @@ std::vector<RecordRow> RecordTable::rows() const
 
 void RecordTable::append(RecordRow row)
 {
-    Entry entry {std::move(row), false};
+    Entry entry{std::move(row), false};
     if (sortMode_ == SortMode::ByName) {
         // The table is sorted by name in the direction the last click on the
         // name column showed, the opposite of the one the next click will
@@ -36,8 +39,8 @@ void RecordTable::append(RecordRow row)
         // the row after every row it does not go before: where upper_bound
         // finds.
         const int shown = -sortDirections_[NameColumn];
-        const auto place = std::upper_bound(entries_.begin(), entries_.end(), entry,
-            [shown](const Entry& a, const Entry& b) {
+        const auto place = std::upper_bound(
+            entries_.begin(), entries_.end(), entry, [shown](const Entry& a, const Entry& b) {
                 return Before(CompareText(a.Row.Texts[NameColumn], b.Row.Texts[NameColumn]), shown);
             });
         entries_.insert(place, std::move(entry));
@@ -64,8 +67,9 @@ void RecordTable::sortWith(int factor)
 {
     const auto column = static_cast<std::size_t>(sortColumn_);
     std::vector<std::size_t> order(entries_.size());
-    std::iota(order.begin(), order.end(), std::size_t {0});
-    const auto text = [this, column](std::size_t i) -> const std::string& { return entries_[i].Row.Texts[column]; };
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    const auto text
+        = [this, column](std::size_t i) -> const std::string& { return entries_[i].Row.Texts[column]; };
 
     if (sortColumn_ >= FirstFigureColumn && sortColumn_ <= LastFigureColumn) {
         // The same order as CompareFigure, with each text parsed once
@@ -120,7 +124,7 @@ void RecordTable::replaceRows(std::vector<RecordRow> rows)
     entries_.clear();
     entries_.reserve(rows.size());
     for (RecordRow& row : rows) {
-        entries_.push_back(Entry {std::move(row), false});
+        entries_.push_back(Entry{std::move(row), false});
     }
     sortMode_ = SortMode::Off;
     modified_ = false;
