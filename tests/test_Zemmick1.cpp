@@ -198,7 +198,10 @@ TEST_F(MainWindow, ClosingItEndsTheProgramWhileOtherWindowsAreOpen)
     Form1->Button3Click(Form1->Button3);
     ASSERT_TRUE(Form3->isVisible());
     QTimer::singleShot(0, Form1, [] { Form1->BBtnClose->click(); });
-    QTimer::singleShot(5000, &App(), [] { QCoreApplication::exit(99); }); // would mean it kept running
+    QTimer stillRunning; // firing would mean the program kept running
+    stillRunning.setSingleShot(true);
+    QObject::connect(&stillRunning, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+    stillRunning.start(5000);
     EXPECT_EQ(App().exec(), 0);
     EXPECT_TRUE(Form1->Panel1->findChildren<TImage*>().isEmpty()); // the pictures went with it
 }
@@ -455,4 +458,38 @@ TEST_F(MainWindow, AfterThreeUsesThePotionRefusesAndTheFocusMovesToUndo)
     PressSpace(Form1->BtnRetry);
     EXPECT_EQ(Form1->BitBtn1->text(), QStringLiteral("魔法薬 3"));
     EXPECT_EQ(Game.PotionPoints, 0);
+}
+
+TEST_F(MainWindow, TheBoardOnScreenShowsWhatTheCellsHold)
+{
+    LoadBoard(
+        3, {"12121212", "21212121", "12121212", "21212121", "12121212", "21212121", "13121212", "33212121"});
+    const auto onScreen = [](int c, int r) {
+        return Form1->Panel1->grab(Form1->CellImages[c][r]->geometry())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    Hover(1, 1);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(onScreen(1, 1), PanelPixels(3, true));
+    EXPECT_EQ(onScreen(3, 3), PanelPixels(Game.Board[3][3], false));
+    ClickCell(1, 1);
+    QCoreApplication::processEvents();
+    // An emptied cell shows the board behind it, not a white square.
+    const QImage empty = onScreen(1, 8);
+    EXPECT_NE(empty.pixel(16, 16), qRgb(255, 255, 255));
+    EXPECT_EQ(empty.pixel(16, 16), empty.pixel(1, 1));
+    EXPECT_EQ(onScreen(1, 1), PanelPixels(1, false));
+}
+
+TEST_F(MainWindow, AClosedWindowOutsideTheLoopLeavesLaterLoopsAlone)
+{
+    Form1->close(); // no event loop runs here
+    bool ran = false;
+    QTimer::singleShot(0, [&] {
+        ran = true;
+        QCoreApplication::exit(7);
+    });
+    EXPECT_EQ(App().exec(), 7);
+    EXPECT_TRUE(ran);
 }

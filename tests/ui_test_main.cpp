@@ -63,12 +63,11 @@ void UiTest::TearDown()
 
 void UiTest::Resize(int columns, int rows, int kinds)
 {
-    Form1->FormClose(Form1);
-    Game.History.release();
+    const int oldColumns = Game.ColumnCount, oldRows = Game.RowCount, oldKinds = Game.KindCount;
     Game.ColumnCount = columns;
     Game.RowCount = rows;
     Game.KindCount = kinds;
-    Form1->SetupBoard();
+    Form1->ReplaceBoard(oldColumns, oldRows, oldKinds);
 }
 
 void UiTest::LoadBoard(int kinds, const std::vector<std::string>& topDown)

@@ -10,6 +10,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
 trap 'kill $app $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
 cp "$here/assets/Manual.txt" "$work/Manual.txt"
+: > "$work/PointRec.dat" # no "File can not found!" box over the window
 
 display=:$((90 + RANDOM % 400))
 Xvfb "$display" -screen 0 1400x1100x24 -nolisten tcp >/dev/null 2>&1 &

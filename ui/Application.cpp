@@ -23,6 +23,8 @@ TApplication::TApplication(int& argc, char** argv)
     InstallFontSubstitution();
     setFont(ProgramFont(12));
     setWindowIcon(ApplicationIcon());
+    // Ties the windows to the installed desktop entry (task bar, icon).
+    setDesktopFileName(QStringLiteral("net.zemmick.Zemmick"));
     // Form1 ends the program itself, whatever else is open.
     setQuitOnLastWindowClosed(false);
 }

@@ -1,8 +1,19 @@
 #include "Controls.h"
 
 #include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOption>
+#include <QTimer>
+#include <algorithm>
 #include <qdrawutil.h>
+
+#include "Convert.h"
+#include "Image.h"
 
 QFont ProgramFont(int pixelSize)
 {
@@ -58,8 +69,165 @@ TPanel::TPanel(QWidget* parent, const QString& name, int bevelWidth)
     setAttribute(Qt::WA_NoMousePropagation);
 }
 
-void TPanel::paintEvent(QPaintEvent*)
+void TPanel::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     qDrawShadePanel(&painter, rect(), palette(), true, bevelWidth_);
+    const QRect dirty = event->rect();
+    for (QObject* child : children())
+        if (auto* picture = qobject_cast<TImage*>(child); picture && picture->geometry().intersects(dirty))
+            picture->paintSurface(painter);
+}
+
+TUpDown::TUpDown(QWidget* parent, const QString& name)
+    : QWidget(parent)
+    , repeat_(new QTimer(this))
+{
+    setObjectName(name);
+    // Clicking the arrows leaves the focus in the field being edited.
+    setFocusPolicy(Qt::TabFocus);
+    connect(repeat_, &QTimer::timeout, this, [this] {
+        repeat_->setInterval(50);
+        if (held_ != 0)
+            step(held_);
+    });
+}
+
+void TUpDown::setAssociate(QLineEdit* edit)
+{
+    if (edit_)
+        edit_->removeEventFilter(this);
+    edit_ = edit;
+    if (edit_)
+        edit_->installEventFilter(this);
+}
+
+void TUpDown::setPosition(int value)
+{
+    position_ = std::clamp(value, std::min(min_, max_), std::max(min_, max_));
+    if (edit_)
+        edit_->setText(QString::number(position_));
+}
+
+void TUpDown::step(int direction)
+{
+    int from = position_;
+    bool above = false;
+    bool below = false;
+    if (edit_) {
+        if (const auto typed = TryStrToInt(edit_->text())) {
+            above = *typed > max_;
+            below = *typed < min_;
+            if (!above && !below)
+                from = *typed;
+        }
+    }
+    const long long up = static_cast<long long>(from) + increment_;
+    const long long down = static_cast<long long>(from) - increment_;
+    int next;
+    if (direction > 0) {
+        if (below)
+            next = min_;
+        else if (above || up > max_)
+            next = wrap_ ? min_ : max_;
+        else
+            next = static_cast<int>(up);
+    } else {
+        if (above)
+            next = max_;
+        else if (below || down < min_)
+            next = wrap_ ? max_ : min_;
+        else
+            next = static_cast<int>(down);
+    }
+    setPosition(next);
+}
+
+bool TUpDown::handleKey(QKeyEvent* event)
+{
+    if (!isEnabled() || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    switch (event->key()) {
+    case Qt::Key_Up:
+        step(+1);
+        return true;
+    case Qt::Key_Down:
+        step(-1);
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool TUpDown::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == edit_ && event->type() == QEvent::KeyPress && handleKey(static_cast<QKeyEvent*>(event)))
+        return true;
+    return QWidget::eventFilter(watched, event);
+}
+
+void TUpDown::keyPressEvent(QKeyEvent* event)
+{
+    if (!handleKey(event))
+        QWidget::keyPressEvent(event);
+}
+
+void TUpDown::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    held_ = event->position().y() < height() / 2.0 ? +1 : -1;
+    update();
+    step(held_);
+    repeat_->start(400);
+}
+
+void TUpDown::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton) {
+        held_ = 0;
+        repeat_->stop();
+        update();
+    }
+    QWidget::mouseReleaseEvent(event);
+}
+
+void TUpDown::focusInEvent(QFocusEvent* event)
+{
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void TUpDown::focusOutEvent(QFocusEvent* event)
+{
+    update();
+    QWidget::focusOutEvent(event);
+}
+
+void TUpDown::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const int half = height() / 2;
+    const QRect halves[] = {QRect(0, 0, width(), half), QRect(0, half, width(), height() - half)};
+    const QStyle::PrimitiveElement arrows[] = {QStyle::PE_IndicatorArrowUp, QStyle::PE_IndicatorArrowDown};
+    for (int i = 0; i < 2; ++i) {
+        const bool down = held_ == (i == 0 ? +1 : -1);
+        const QBrush face = palette().brush(QPalette::Button);
+        qDrawShadePanel(&painter, halves[i], palette(), down, 1, &face);
+        QStyleOption option;
+        option.initFrom(this);
+        option.rect = halves[i].adjusted(3, 2, -3, -2);
+        if (down)
+            option.rect.translate(1, 1);
+        option.state &= ~QStyle::State_HasFocus;
+        style()->drawPrimitive(arrows[i], &option, &painter, this);
+    }
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = rect().adjusted(2, 2, -2, -2);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+    }
 }

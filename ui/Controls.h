@@ -1,5 +1,5 @@
-// Small controls the windows share: a label that sizes itself to its caption
-// and a panel with a sunken bevel.
+// Small controls the windows share: a label that sizes itself to its caption,
+// a panel with a sunken bevel and an up-down spinner for edit fields.
 #pragma once
 
 #include <QFont>
@@ -67,3 +67,60 @@ template <class W> W* Named(W* widget, const QString& name)
     widget->setObjectName(name);
     return widget;
 }
+
+class QLineEdit;
+class QTimer;
+
+// A small vertical up-down spinner bound to an edit field: its upper half
+// steps up, its lower half down (held, it repeats), and so do the Up and
+// Down keys while the field or the spinner has the focus. Every step writes
+// the new position into the field as a decimal number. With wrap on, a step
+// up from the maximum gives the minimum and a step down from the minimum
+// gives the maximum.
+class TUpDown : public QWidget {
+    Q_OBJECT
+public:
+    TUpDown(QWidget* parent, const QString& name);
+
+    void setAssociate(QLineEdit* edit);
+    QLineEdit* associate() const { return edit_; }
+
+    void setMin(int value) { min_ = value; }
+    void setMax(int value) { max_ = value; }
+    int min() const { return min_; }
+    int max() const { return max_; }
+    void setIncrement(int value) { increment_ = value; }
+    void setWrap(bool wrap) { wrap_ = wrap; }
+
+    // Puts the position, brought into the range, into the field.
+    void setPosition(int value);
+    int position() const { return position_; }
+
+    // One step: +1 up, -1 down. It starts from the number the field shows
+    // (the player may have typed one), or from the spinner's own position
+    // when the field holds no number. A typed number outside the range steps
+    // to the next value inside it in the step's direction, wrapping as a step
+    // past the limit does.
+    void step(int direction);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    bool handleKey(QKeyEvent* event);
+
+    QLineEdit* edit_ = nullptr;
+    QTimer* repeat_;
+    int min_ = 0;
+    int max_ = 100;
+    int position_ = 0;
+    int increment_ = 1;
+    bool wrap_ = false;
+    int held_ = 0; // +1 while the upper half is held down, -1 the lower
+};

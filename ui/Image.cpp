@@ -56,6 +56,28 @@ TImage::TImage(QWidget* parent)
     setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 
+void TImage::setPaintedByParent(bool on)
+{
+    paintedByParent_ = on;
+    // Qt then skips the control when it paints; the parent draws the
+    // surface in its own paint, one painter for the whole board.
+    setUpdatesEnabled(!on);
+}
+
+void TImage::refresh()
+{
+    if (paintedByParent_)
+        parentWidget()->update(geometry());
+    else
+        update();
+}
+
+void TImage::paintSurface(QPainter& painter) const
+{
+    if (!surface_.isNull())
+        painter.drawImage(pos(), surface_);
+}
+
 void TImage::setTag(int tag)
 {
     tag_ = tag;
@@ -75,7 +97,7 @@ void TImage::clear()
 {
     if (!surface_.isNull()) {
         surface_ = QImage();
-        update();
+        refresh();
     }
     prepared_ = false;
 }
@@ -89,7 +111,7 @@ void TImage::drawPicture(int index)
     } else {
         ImageList().draw(surface_, index);
     }
-    update();
+    refresh();
 }
 
 void TImage::prepareCanvas()
@@ -109,7 +131,7 @@ void TImage::drawOutline()
         for (const Inversion& inversion : OutlineInversions())
             pixels[inversion.offset] ^= inversion.bits;
     }
-    update();
+    refresh();
 }
 
 QImage TImage::outlineByPainter(const QImage& surface)
@@ -122,7 +144,7 @@ QImage TImage::outlineByPainter(const QImage& surface)
 
 void TImage::paintEvent(QPaintEvent*)
 {
-    if (surface_.isNull())
+    if (surface_.isNull() || paintedByParent_)
         return;
     QPainter painter(this);
     painter.drawImage(QRect(0, 0, Size, Size), surface_);

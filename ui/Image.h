@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPainter>
 #include <QWidget>
 #include <functional>
 
@@ -37,6 +38,13 @@ public:
     // What the control shows: the surface, or a null image when cleared.
     const QImage& surface() const { return surface_; }
 
+    // On a board of many cells, the parent paints the surfaces (see
+    // paintSurface): a widget paint per cell would cost more than the
+    // drawing itself.
+    void setPaintedByParent(bool on);
+    // Draws the surface where the control stands in its parent.
+    void paintSurface(QPainter& painter) const;
+
     std::function<void(TImage*)> OnMouseMove;
     std::function<void(TImage*)> OnClick;
 
@@ -53,9 +61,11 @@ protected:
 
 private:
     QImage& canvas();
+    void refresh();
 
     QImage surface_;
     bool prepared_ = false;
     bool pressed_ = false;
+    bool paintedByParent_ = false;
     int tag_ = 0;
 };

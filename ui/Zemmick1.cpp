@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QMouseEvent>
 #include <QStyle>
+#include <QThread>
 #include <chrono>
 
 #include "Dialogs.h"
@@ -159,8 +160,11 @@ void TForm1::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
-    // The other windows may still be open; closing this one ends the program.
-    QCoreApplication::exit(0);
+    // The other windows may still be open; closing this one ends the
+    // program's event loop (when one runs: a close before it started, or
+    // after it ended, has nothing to end).
+    if (QThread::currentThread()->loopLevel() > 0)
+        QCoreApplication::exit(0);
 }
 
 void TForm1::FormClose(QObject*)
@@ -219,6 +223,7 @@ void TForm1::SetupBoard()
             cell->setObjectName(QStringLiteral("CellImage%1").arg(c * 100 + r));
             cell->move((c - 1) * TImage::Size + 5, (Game.RowCount - r) * TImage::Size + 5);
             cell->setMouseTracking(true);
+            cell->setPaintedByParent(true);
             cell->OnMouseMove = [this](TImage* sender) { Image0MouseMove(sender); };
             cell->OnClick = [this](TImage* sender) { Image0Click(sender); };
             CellImages[c][r] = cell;
@@ -436,12 +441,16 @@ void TForm1::BtnConfigClick(QObject* sender)
     const int columns = Game.ColumnCount;
     const int rows = Game.RowCount;
     const int kinds = Game.KindCount;
-    if (Form2->ShowModal() == TForm2::mrOk) {
-        destroyPictures(columns, rows, kinds);
-        Game.History.release();
-        SetupBoard();
-    }
+    if (Form2->ShowModal() == TForm2::mrOk)
+        ReplaceBoard(columns, rows, kinds);
     Form3->FormShow(sender);
+}
+
+void TForm1::ReplaceBoard(int columns, int rows, int kinds)
+{
+    destroyPictures(columns, rows, kinds);
+    Game.History.release();
+    SetupBoard();
 }
 
 // --- Game end -------------------------------------------------------------------------

@@ -65,6 +65,10 @@ public:
     bool RecordWindowShown = false;
 
     void SetupBoard();
+    // Throws the board on screen away (its pictures and its undo store) and
+    // sets up a new one for the current settings; `columns`, `rows` and
+    // `kinds` describe the old board.
+    void ReplaceBoard(int columns, int rows, int kinds);
     void RefreshAfterChange(QObject* sender);
     void CheckGameEnd(QObject* sender);
     void ApplyPotion(int column, int row);

@@ -1,0 +1,389 @@
+// The information window with the how-to-play text, and the version box.
+#include <QFile>
+#include <QFileInfo>
+#include <QFrame>
+#include <QInputMethodEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSet>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QTimer>
+
+#include "About.h"
+#include "Infoshow1.h"
+#include "Pictures.h"
+#include "ShiftJis.h"
+#include "UiTestSupport.h"
+
+namespace {
+
+QStringList FocusChain(QWidget* first, int count)
+{
+    QStringList names;
+    QWidget* w = first;
+    for (int i = 0; i < count; ++i) {
+        names << w->objectName();
+        w = w->nextInFocusChain();
+        while (w->focusPolicy() == Qt::NoFocus)
+            w = w->nextInFocusChain();
+    }
+    return names;
+}
+
+// "ゼミックの遊び方", "～①ｱ" and markup that must stay text, in code page
+// 932 with CR LF line ends.
+const QByteArray ManualBytes("\x83\x5B\x83\x7E\x83\x62\x83\x4E\x82\xCC\x97\x56\x82\xD1\x95\xFB\r\n"
+                             "\x81\x60\x87\x40\xB1\r\n"
+                             "<b>bold</b> &amp; {\\rtf1}");
+const QString ManualText = QStringLiteral("ゼミックの遊び方\n～①ｱ\n<b>bold</b> &amp; {\\rtf1}");
+
+// Many lines, so that the text must scroll.
+QByteArray LongManual()
+{
+    QByteArray bytes;
+    for (int i = 1; i <= 400; ++i)
+        bytes += "line " + QByteArray::number(i) + "\r\n";
+    return bytes;
+}
+
+} // namespace
+
+// The manual is prepared (or left out) before the windows exist, as before a
+// program start.
+class InfoWindow : public UiTest {
+protected:
+    InfoWindow() { createInSetUp = false; }
+
+    void WriteManual(const QByteArray& bytes)
+    {
+        QFile file(QStringLiteral("Manual.txt"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+
+    void Open()
+    {
+        QTest::mouseClick(Form1->Button3, Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(Form5));
+    }
+
+    static int StartupErrors(const std::vector<ScriptedDialogs::Shown>& shown)
+    {
+        int n = 0;
+        for (const auto& s : shown)
+            n += s.kind == "error" ? 1 : 0;
+        return n;
+    }
+};
+
+TEST_F(InfoWindow, HasItsLayoutAndTabOrder)
+{
+    WriteManual(ManualBytes);
+    CreateForms();
+    EXPECT_EQ(Form5->objectName(), "Form5");
+    EXPECT_EQ(Form5->windowTitle(), QStringLiteral("情報（遊び方等）"));
+    EXPECT_EQ(Form5->size(), QSize(315, 404));
+    EXPECT_EQ(Form5->pos(), QPoint(602, 441));
+    EXPECT_NE(Form5->minimumSize(), Form5->maximumSize()); // resizable
+    EXPECT_EQ(Form5->font().pixelSize(), 12);
+
+    EXPECT_EQ(Form5->RichEdit1->objectName(), "RichEdit1");
+    EXPECT_EQ(Form5->RichEdit1->geometry(), QRect(0, 0, 315, 404 - 42));
+    EXPECT_TRUE(Form5->RichEdit1->isReadOnly());
+    EXPECT_FALSE(Form5->RichEdit1->acceptRichText());
+    EXPECT_NE(Form5->RichEdit1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_NE(Form5->RichEdit1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_EQ(Form5->Panel1->objectName(), "Panel1");
+    EXPECT_EQ(Form5->Panel1->geometry(), QRect(0, 404 - 42, 315, 42));
+
+    const struct {
+        QPushButton* button;
+        const char* name;
+        QRect geometry;
+        const char* caption;
+    } buttons[] = {
+        {Form5->Button1, "Button1", {40, 8, 97, 25}, "バージョン情報"},
+        {Form5->Button2, "Button2", {184, 8, 81, 25}, "閉じる"},
+    };
+    for (const auto& b : buttons) {
+        SCOPED_TRACE(b.name);
+        EXPECT_EQ(b.button->objectName(), b.name);
+        EXPECT_EQ(b.button->parentWidget(), Form5->Panel1);
+        EXPECT_EQ(b.button->geometry(), b.geometry);
+        EXPECT_EQ(b.button->text(), QString::fromUtf8(b.caption));
+    }
+    EXPECT_EQ(FocusChain(Form5->RichEdit1, 4), QStringList({"RichEdit1", "Button1", "Button2", "RichEdit1"}));
+}
+
+TEST_F(InfoWindow, ReadsTheManualAsCodePage932PlainTextWithIndents)
+{
+    WriteManual(ManualBytes);
+    CreateForms();
+    EXPECT_EQ(StartupErrors(startup), 0);
+    QTextEdit* const text = Form5->RichEdit1;
+    EXPECT_EQ(text->toPlainText(), ManualText);
+    // Markup is shown as typed, not interpreted.
+    EXPECT_EQ(text->document()->blockCount(), 3);
+    EXPECT_FALSE(text->document()->lastBlock().begin().fragment().charFormat().font().bold());
+
+    for (QTextBlock block = text->document()->begin(); block.isValid(); block = block.next()) {
+        SCOPED_TRACE(block.text().toStdString());
+        const QTextBlockFormat format = block.blockFormat();
+        EXPECT_EQ(format.leftMargin(), 4);
+        EXPECT_EQ(format.textIndent(), -4);
+        EXPECT_EQ(format.rightMargin(), 4);
+    }
+
+    // The first opening shows the top, caret at the start, nothing selected.
+    Open();
+    EXPECT_EQ(text->textCursor().position(), 0);
+    EXPECT_FALSE(text->textCursor().hasSelection());
+    EXPECT_EQ(text->verticalScrollBar()->value(), 0);
+}
+
+TEST_F(InfoWindow, TheShippedManualIsCodePage932AndCoversTheGame)
+{
+    QFile shipped(QFileInfo(QStringLiteral(__FILE__)).dir().filePath(QStringLiteral("../assets/Manual.txt")));
+    ASSERT_TRUE(shipped.open(QIODevice::ReadOnly)) << shipped.fileName().toStdString();
+    const QByteArray bytes = shipped.readAll();
+    const QString text = sjis::Decode(bytes);
+    // Every byte decodes, and the text goes back to the same bytes.
+    EXPECT_FALSE(text.contains(QChar::ReplacementCharacter));
+    bool ok = false;
+    EXPECT_EQ(sjis::Encode(text, &ok), bytes);
+    EXPECT_TRUE(ok);
+    for (const QString& needed : {QStringLiteral("tarnwick"), QStringLiteral("魔法薬"),
+             QStringLiteral("保存(更新）"), QStringLiteral("再読込"), QStringLiteral("削除許可"),
+             QStringLiteral("324"), QStringLiteral("344"), QStringLiteral("100点"), QStringLiteral("10点"),
+             QStringLiteral("8～40"), QStringLiteral("3～6")})
+        EXPECT_TRUE(text.contains(needed)) << needed.toStdString();
+
+    WriteManual(bytes);
+    CreateForms();
+    EXPECT_EQ(Form5->RichEdit1->toPlainText(), QString(text).remove(QLatin1Char('\r')));
+}
+
+TEST_F(InfoWindow, AMissingManualShowsTheErrorOnceAndTheGameGoesOn)
+{
+    CreateForms();
+    EXPECT_EQ(StartupErrors(startup), 1);
+    bool named = false;
+    for (const auto& s : startup)
+        named = named || (s.kind == "error" && s.text == QStringLiteral("ファイル Manual.txt は開けません."));
+    EXPECT_TRUE(named);
+    ASSERT_NE(Form5, nullptr);
+    ASSERT_NE(AboutBox, nullptr); // start-up went on after the error
+
+    Open();
+    EXPECT_TRUE(Form5->RichEdit1->toPlainText().isEmpty());
+    EXPECT_EQ(dialogs.count("error"), 0);
+
+    // The game plays.
+    LoadBoard(3,
+        {
+            "12312312",
+            "23123123",
+            "31231231",
+            "12312312",
+            "23123123",
+            "31231231",
+            "33123123",
+            "22212313",
+        });
+    Hover(1, 1);
+    ClickCell(1, 1);
+    EXPECT_EQ(Game.RemainingPanels, 61);
+    EXPECT_EQ(Form1->Label2->text(), "61");
+}
+
+TEST_F(InfoWindow, TypingChangesNothing)
+{
+    WriteManual(ManualBytes);
+    CreateForms();
+    Open();
+    QTextEdit* const text = Form5->RichEdit1;
+    text->setFocus();
+    QTest::keyClicks(text, "abc ");
+    QTest::sendKeyEvent(QTest::Click, text, Qt::Key_unknown, QStringLiteral("ゼ"), Qt::NoModifier);
+    // An input method is not offered the text, and what one commits anyway
+    // is dropped.
+    EXPECT_FALSE(text->inputMethodQuery(Qt::ImEnabled).toBool());
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("ミック"));
+    QApplication::sendEvent(text, &commit);
+    for (int key : {Qt::Key_Return, Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Tab})
+        QTest::keyClick(text, static_cast<Qt::Key>(key));
+    QTest::keyClick(text, Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(text, "xyz");
+    QTest::keyClick(text, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(text, Qt::Key_X, Qt::ControlModifier);
+    QTest::keyClick(text, Qt::Key_V, Qt::ControlModifier);
+    QTest::keyClick(text, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(text->toPlainText(), ManualText);
+}
+
+TEST_F(InfoWindow, HidingKeepsTheScrollPositionAndSelection)
+{
+    WriteManual(LongManual());
+    CreateForms();
+    Open();
+    QTextEdit* const text = Form5->RichEdit1;
+    QScrollBar* const bar = text->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), 0);
+
+    text->setFocus();
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(text, Qt::Key_PageDown);
+    QTest::keyClick(text, Qt::Key_Down, Qt::ShiftModifier);
+    const int scrolled = bar->value();
+    const QTextCursor selection = text->textCursor();
+    ASSERT_GT(scrolled, 0);
+    ASSERT_TRUE(selection.hasSelection());
+
+    QTest::mouseClick(Form5->Button2, Qt::LeftButton);
+    EXPECT_FALSE(Form5->isVisible());
+    Open();
+    EXPECT_EQ(bar->value(), scrolled);
+    EXPECT_EQ(text->textCursor().selectionStart(), selection.selectionStart());
+    EXPECT_EQ(text->textCursor().selectionEnd(), selection.selectionEnd());
+
+    // The close box hides it the same way.
+    Form5->close();
+    EXPECT_FALSE(Form5->isVisible());
+    Open();
+    EXPECT_EQ(bar->value(), scrolled);
+}
+
+TEST_F(InfoWindow, TheTextFollowsEveryResize)
+{
+    WriteManual(LongManual());
+    CreateForms();
+    Open();
+    for (const QSize size : {QSize(500, 600), QSize(200, 150), QSize(315, 404), QSize(900, 80)}) {
+        SCOPED_TRACE(testing::Message() << size.width() << " x " << size.height());
+        Form5->resize(size);
+        const QSize client = Form5->size();
+        EXPECT_EQ(Form5->Panel1->geometry(), QRect(0, client.height() - 42, client.width(), 42));
+        EXPECT_EQ(Form5->RichEdit1->geometry(), QRect(0, 0, client.width(), client.height() - 42));
+    }
+}
+
+TEST_F(InfoWindow, ASecondClickLeavesOneWindowInFront)
+{
+    WriteManual(ManualBytes);
+    CreateForms();
+    Open();
+    Form1->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form1));
+    Open();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(Form5));
+    int shown = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        shown += w->isVisible() && w->windowTitle() == QStringLiteral("情報（遊び方等）") ? 1 : 0;
+    EXPECT_EQ(shown, 1);
+    // The game stays usable beside it.
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+// --- The version box -------------------------------------------------------------------
+
+TEST_F(InfoWindow, VersionBoxOpensModallyAndClosesWithOK)
+{
+    WriteManual(ManualBytes);
+    CreateForms();
+    Open();
+    for (const bool byEnter : {false, true}) {
+        SCOPED_TRACE(byEnter ? "Enter" : "OK button");
+        bool ran = false;
+        QTimer::singleShot(0, Form5, [&] {
+            ran = true;
+            ASSERT_EQ(QApplication::activeModalWidget(), AboutBox);
+            EXPECT_TRUE(Form5->isVisible());
+            // Centred on the screen.
+            const QPoint centre = AboutBox->screen()->availableGeometry().center();
+            EXPECT_LE((AboutBox->frameGeometry().center() - centre).manhattanLength(), 2);
+            if (byEnter)
+                QTest::keyClick(AboutBox, Qt::Key_Return);
+            else
+                QTest::mouseClick(AboutBox->OKButton, Qt::LeftButton);
+        });
+        QTimer guard;
+        guard.setInterval(5000);
+        QObject::connect(&guard, &QTimer::timeout, [] {
+            if (QWidget* open = QApplication::activeModalWidget()) {
+                ADD_FAILURE() << "left open: " << open->objectName().toStdString();
+                open->close();
+            }
+        });
+        guard.start();
+        QTest::mouseClick(Form5->Button1, Qt::LeftButton);
+        EXPECT_TRUE(ran);
+        EXPECT_FALSE(AboutBox->isVisible());
+        EXPECT_EQ(AboutBox->result(), 1);
+        EXPECT_TRUE(Form5->isVisible());
+    }
+}
+
+TEST_F(InfoWindow, VersionBoxHasItsLayout)
+{
+    WriteManual(ManualBytes);
+    CreateForms();
+    EXPECT_EQ(AboutBox->objectName(), "AboutBox");
+    EXPECT_EQ(AboutBox->windowTitle(), QStringLiteral("バージョン情報"));
+    EXPECT_EQ(AboutBox->size(), QSize(298, 213));
+    EXPECT_EQ(AboutBox->minimumSize(), AboutBox->maximumSize());
+    EXPECT_FALSE(AboutBox->isVisible());
+
+    const struct {
+        QWidget* widget;
+        const char* name;
+        QWidget* parent;
+        QPoint at;
+    } controls[] = {
+        {AboutBox->Panel1, "Panel1", AboutBox, {8, 8}},
+        {AboutBox->ProgramIcon, "ProgramIcon", AboutBox->Panel1, {8, 8}},
+        {AboutBox->ProductName, "ProductName", AboutBox->Panel1, {88, 16}},
+        {AboutBox->Version, "Version", AboutBox->Panel1, {88, 40}},
+        {AboutBox->Comments, "Comments", AboutBox->Panel1, {8, 104}},
+        {AboutBox->OKButton, "OKButton", AboutBox, {111, 180}},
+    };
+    for (const auto& c : controls) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.widget->objectName(), c.name);
+        EXPECT_EQ(c.widget->parentWidget(), c.parent);
+        EXPECT_EQ(c.widget->pos(), c.at);
+    }
+    EXPECT_EQ(AboutBox->Panel1->size(), QSize(281, 161));
+    EXPECT_EQ(AboutBox->ProgramIcon->size(), QSize(65, 57));
+    EXPECT_EQ(AboutBox->OKButton->size(), QSize(75, 25));
+    EXPECT_TRUE(AboutBox->OKButton->isDefault());
+    EXPECT_EQ(AboutBox->OKButton->text(), "OK");
+    EXPECT_EQ(AboutBox->ProductName->text(), QStringLiteral("Zemmick(パネル消しゲーム)"));
+    EXPECT_EQ(AboutBox->Version->text(), "Version 1.0");
+    EXPECT_EQ(AboutBox->Comments->text(), QStringLiteral("Comments\u3000連結パネルを消去して得点を競おう。"));
+    EXPECT_EQ(AboutBox->Comments->width(), 248);
+    EXPECT_TRUE(AboutBox->Comments->wordWrap());
+    // The whole comment fits its label: wrapped, nothing cut off below.
+    EXPECT_GE(AboutBox->Comments->height(), AboutBox->Comments->heightForWidth(248));
+    EXPECT_LE(AboutBox->Comments->geometry().bottom(), AboutBox->Panel1->height());
+
+    // The dog fills its box, stretched without smoothing: every pixel is one
+    // of the picture's own colours.
+    const QImage shown = AboutBox->ProgramIcon->pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(shown.size(), QSize(65, 57));
+    const QImage dog = DogPicture().toImage().convertToFormat(QImage::Format_ARGB32);
+    QSet<QRgb> colours;
+    for (int y = 0; y < dog.height(); ++y)
+        for (int x = 0; x < dog.width(); ++x)
+            colours.insert(dog.pixel(x, y));
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            ASSERT_TRUE(colours.contains(shown.pixel(x, y))) << x << "," << y;
+    // Corners land on the picture's corners.
+    EXPECT_EQ(shown.pixel(0, 0), dog.pixel(0, 0));
+    EXPECT_EQ(shown.pixel(64, 56), dog.pixel(dog.width() - 1, dog.height() - 1));
+}

@@ -1,0 +1,615 @@
+// The board settings dialog: its layout, the spinners, the reading of the
+// fields, and the settings command of the main window that runs it.
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <cstring>
+#include <optional>
+
+#include "Controls.h"
+#include "Convert.h"
+#include "Errors.h"
+#include "Panelconfig1.h"
+#include "Point1.h"
+#include "UiTestSupport.h"
+
+namespace {
+
+QStringList FocusChain(QWidget* first, int count)
+{
+    QStringList names;
+    QWidget* w = first;
+    for (int i = 0; i < count; ++i) {
+        names << w->objectName();
+        w = w->nextInFocusChain();
+        while (w->focusPolicy() == Qt::NoFocus)
+            w = w->nextInFocusChain();
+    }
+    return names;
+}
+
+// Replaces the field's text as the player does: select all, delete, type.
+void Type(QLineEdit* edit, const QString& text)
+{
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, text);
+}
+
+QStringList Fields()
+{
+    return {Form2->Edit1->text(), Form2->Edit2->text(), Form2->Edit3->text()};
+}
+
+struct Settings {
+    int columns, rows, kinds;
+    bool operator==(const Settings&) const = default;
+};
+
+Settings Current()
+{
+    return {Game.ColumnCount, Game.RowCount, Game.KindCount};
+}
+
+std::ostream& operator<<(std::ostream& out, const Settings& s)
+{
+    return out << s.columns << " x " << s.rows << " x " << s.kinds;
+}
+
+} // namespace
+
+class SettingsDialog : public UiTest {
+protected:
+    // Presses the main window's "画面設定" and runs `interact` inside the
+    // dialog's modal loop. A dialog (or box) left open is a failure and is
+    // closed, so a broken test cannot hang.
+    void RunConfig(const std::function<void()>& interact)
+    {
+        bool ran = false;
+        QTimer::singleShot(0, Form1, [&] {
+            ran = true;
+            EXPECT_EQ(QApplication::activeModalWidget(), Form2);
+            if (QApplication::activeModalWidget() == Form2)
+                interact();
+        });
+        QTimer guard;
+        guard.setInterval(5000);
+        QObject::connect(&guard, &QTimer::timeout, [] {
+            if (QWidget* open = QApplication::activeModalWidget()) {
+                ADD_FAILURE() << "left open: " << open->objectName().toStdString();
+                open->close();
+            }
+        });
+        guard.start();
+        QTest::mouseClick(Form1->BtnConfig, Qt::LeftButton);
+        EXPECT_TRUE(ran);
+        EXPECT_FALSE(Form2->isVisible());
+    }
+
+    // A small board with known groups, and one move made on it: the pair of
+    // 2s at the bottom left.
+    void LoadBoardAndMove()
+    {
+        LoadBoard(3,
+            {
+                "12312312",
+                "23123123",
+                "31231231",
+                "12312312",
+                "23123123",
+                "31231231",
+                "12312312",
+                "22312313",
+            });
+        Game.History.clear();
+        Hover(1, 1);
+        ClickCell(1, 1);
+        ASSERT_FALSE(Game.History.empty());
+    }
+};
+
+// --- The conversion -----------------------------------------------------------
+
+TEST(StrToInt, ReadsDecimalAndHexadecimalWithinThirtyTwoBits)
+{
+    const struct {
+        const char* text;
+        std::optional<int> value;
+    } cases[] = {
+        {"19", 19},
+        {"0", 0},
+        {"007", 7},
+        {" 12", 12},
+        {"   -3", -3},
+        {"+9", 9},
+        {"-0", 0},
+        {"$1A", 26},
+        {"$1a", 26},
+        {"0x1A", 26},
+        {"0X1a", 26},
+        {"-$10", -16},
+        {"-0x10", -16},
+        {"2147483647", 2147483647},
+        {"-2147483648", -2147483647 - 1},
+        {"$7FFFFFFF", 2147483647},
+        {"-$80000000", -2147483647 - 1},
+        {"000000000000000000012", 12},
+        // Not integers.
+        {"", std::nullopt},
+        {" ", std::nullopt},
+        {"12 ", std::nullopt},
+        {"1 2", std::nullopt},
+        {"- 5", std::nullopt},
+        {"--5", std::nullopt},
+        {"+-5", std::nullopt},
+        {"-", std::nullopt},
+        {"$", std::nullopt},
+        {"0x", std::nullopt},
+        {"x1A", std::nullopt},
+        {"1A", std::nullopt},
+        {"$1G", std::nullopt},
+        {"12.0", std::nullopt},
+        {"1e3", std::nullopt},
+        {"abc", std::nullopt},
+        {"\t12", std::nullopt},
+        {"2147483648", std::nullopt},
+        {"-2147483649", std::nullopt},
+        {"$80000000", std::nullopt},
+        {"99999999999999999999", std::nullopt},
+        {"0x100000000", std::nullopt},
+    };
+    for (const auto& t : cases) {
+        SCOPED_TRACE(std::string("'") + t.text + "'");
+        EXPECT_EQ(TryStrToInt(QString::fromUtf8(t.text)), t.value);
+    }
+    // Full-width digits are no decimal digits.
+    EXPECT_EQ(TryStrToInt(QStringLiteral("１２")), std::nullopt);
+}
+
+TEST(StrToInt, NamesTheTextInItsError)
+{
+    for (const QString& text : {QStringLiteral("12 "), QString(), QStringLiteral("%1 ゼミ")}) {
+        SCOPED_TRACE(text.toStdString());
+        try {
+            StrToInt(text);
+            ADD_FAILURE() << "no error";
+        } catch (const EConvertError& e) {
+            EXPECT_EQ(e.message(), "'" + text + QStringLiteral("' は整数ではありません"));
+        }
+    }
+    EXPECT_EQ(StrToInt(QStringLiteral("-17")), -17);
+}
+
+// --- Layout -------------------------------------------------------------------------
+
+TEST_F(SettingsDialog, HasItsLayoutAndTabOrder)
+{
+    EXPECT_EQ(Form2->objectName(), "Form2");
+    EXPECT_EQ(Form2->windowTitle(), QStringLiteral("画面設定"));
+    EXPECT_EQ(Form2->size(), QSize(403, 145));
+    EXPECT_EQ(Form2->minimumSize(), Form2->maximumSize());
+    EXPECT_EQ(Form2->pos(), QPoint(225, 580));
+    EXPECT_EQ(Form2->font().pixelSize(), 12);
+
+    const struct {
+        QWidget* widget;
+        const char* name;
+        QRect geometry;
+        const char* caption; // labels and buttons
+        int fontSize;
+    } controls[] = {
+        {Form2->Label1, "Label1", {32, 17, 135, 27}, "横方向の数", 27},
+        {Form2->Label2, "Label2", {32, 57, 135, 27}, "縦方向の数", 27},
+        {Form2->Label3, "Label3", {16, 97, 160, 27}, "パネルの種類", 27},
+        {Form2->Edit1, "Edit1", {191, 14, 73, 35}, nullptr, 27},
+        {Form2->Edit2, "Edit2", {191, 54, 73, 35}, nullptr, 27},
+        {Form2->Edit3, "Edit3", {191, 94, 73, 35}, nullptr, 27},
+        {Form2->UpDown1, "UpDown1", {264, 14, 17, 35}, nullptr, 12},
+        {Form2->UpDown2, "UpDown2", {264, 54, 17, 35}, nullptr, 12},
+        {Form2->UpDown3, "UpDown3", {264, 94, 17, 35}, nullptr, 12},
+        {Form2->BitBtn1, "BitBtn1", {296, 17, 97, 33}, "OK", 12},
+        {Form2->BitBtn2, "BitBtn2", {296, 65, 97, 33}, "キャンセル", 12},
+    };
+    for (const auto& c : controls) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.widget->objectName(), c.name);
+        EXPECT_EQ(c.widget->parentWidget(), Form2);
+        EXPECT_EQ(c.widget->geometry(), c.geometry);
+        EXPECT_EQ(c.widget->font().pixelSize(), c.fontSize);
+        EXPECT_EQ(c.widget->font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
+        if (auto* label = qobject_cast<QLabel*>(c.widget)) {
+            EXPECT_EQ(label->text(), QString::fromUtf8(c.caption));
+        }
+        if (auto* button = qobject_cast<QPushButton*>(c.widget)) {
+            EXPECT_EQ(button->text(), QString::fromUtf8(c.caption));
+            EXPECT_FALSE(button->icon().isNull());
+        }
+    }
+    EXPECT_TRUE(Form2->BitBtn1->isDefault());
+    EXPECT_FALSE(Form2->BitBtn2->isDefault());
+
+    // The fields are plain line edits: they take any text, no mask, no
+    // validator, so a slip reaches the conversion and its message.
+    for (QLineEdit* edit : {Form2->Edit1, Form2->Edit2, Form2->Edit3}) {
+        EXPECT_EQ(edit->validator(), nullptr);
+        EXPECT_TRUE(edit->inputMask().isEmpty());
+    }
+
+    const struct {
+        TUpDown* upDown;
+        QLineEdit* edit;
+        int min, max;
+    } spinners[] = {
+        {Form2->UpDown1, Form2->Edit1, 8, 40},
+        {Form2->UpDown2, Form2->Edit2, 8, 40},
+        {Form2->UpDown3, Form2->Edit3, 3, 6},
+    };
+    for (const auto& s : spinners) {
+        SCOPED_TRACE(s.upDown->objectName().toStdString());
+        EXPECT_EQ(s.upDown->associate(), s.edit);
+        EXPECT_EQ(s.upDown->min(), s.min);
+        EXPECT_EQ(s.upDown->max(), s.max);
+    }
+
+    EXPECT_EQ(FocusChain(Form2->BitBtn1, 9),
+        QStringList(
+            {"BitBtn1", "BitBtn2", "Edit1", "Edit2", "Edit3", "UpDown1", "UpDown2", "UpDown3", "BitBtn1"}));
+}
+
+// --- Showing, spinning and confirming ----------------------------------------------
+
+TEST_F(SettingsDialog, ShowsTheCurrentSettingsAtEveryShowing)
+{
+    RunConfig([] {
+        EXPECT_EQ(Fields(), QStringList({"19", "9", "5"}));
+        EXPECT_EQ(Form2->focusWidget(), Form2->BitBtn1);
+        Type(Form2->Edit1, "33");
+        Type(Form2->Edit3, "junk");
+        QTest::keyClick(Form2->Edit3, Qt::Key_Escape);
+    });
+    EXPECT_EQ(Current(), (Settings{19, 9, 5}));
+
+    // The discarded text is not shown again.
+    RunConfig([] {
+        EXPECT_EQ(Fields(), QStringList({"19", "9", "5"}));
+        Type(Form2->Edit1, "25");
+        Type(Form2->Edit2, "12");
+        Type(Form2->Edit3, "4");
+        QTest::mouseClick(Form2->BitBtn1, Qt::LeftButton);
+    });
+    EXPECT_EQ(Current(), (Settings{25, 12, 4}));
+
+    RunConfig([] {
+        EXPECT_EQ(Fields(), QStringList({"25", "12", "4"}));
+        QTest::keyClick(Form2, Qt::Key_Escape);
+    });
+}
+
+TEST_F(SettingsDialog, SpinnersStepTheirFieldsAndWrapAtBothEnds)
+{
+    RunConfig([] {
+        QLineEdit* const edit1 = Form2->Edit1;
+        QLineEdit* const edit3 = Form2->Edit3;
+        // Arrow keys while the field has the focus.
+        edit1->setFocus();
+        QTest::keyClick(edit1, Qt::Key_Up);
+        EXPECT_EQ(edit1->text(), "20");
+        QTest::keyClick(edit1, Qt::Key_Down);
+        QTest::keyClick(edit1, Qt::Key_Down);
+        EXPECT_EQ(edit1->text(), "18");
+
+        const struct {
+            QLineEdit* edit;
+            const char* typed;
+            Qt::Key key;
+            const char* shown;
+        } steps[] = {
+            {Form2->Edit1, "40", Qt::Key_Up, "8"},
+            {Form2->Edit1, "8", Qt::Key_Down, "40"},
+            {Form2->Edit2, "40", Qt::Key_Up, "8"},
+            {Form2->Edit2, "8", Qt::Key_Down, "40"},
+            {Form2->Edit3, "3", Qt::Key_Down, "6"},
+            {Form2->Edit3, "6", Qt::Key_Up, "3"},
+            {Form2->Edit3, "4", Qt::Key_Up, "5"},
+            // A typed number outside the range steps into it.
+            {Form2->Edit1, "100", Qt::Key_Down, "40"},
+            {Form2->Edit1, "100", Qt::Key_Up, "8"},
+            {Form2->Edit1, "2", Qt::Key_Up, "8"},
+            {Form2->Edit1, "2", Qt::Key_Down, "40"},
+            {Form2->Edit1, " 12", Qt::Key_Up, "13"},
+        };
+        for (const auto& s : steps) {
+            SCOPED_TRACE(testing::Message() << s.edit->objectName().toStdString() << " '" << s.typed << "'");
+            Type(s.edit, s.typed);
+            QTest::keyClick(s.edit, s.key);
+            EXPECT_EQ(s.edit->text(), s.shown);
+        }
+
+        // From a text that is no number the spinner steps from where it
+        // stood itself.
+        Type(edit3, "5");
+        QTest::keyClick(edit3, Qt::Key_Up);
+        ASSERT_EQ(edit3->text(), "6");
+        Type(edit3, "x");
+        QTest::keyClick(edit3, Qt::Key_Down);
+        EXPECT_EQ(edit3->text(), "5");
+
+        // The arrows by mouse: upper half up, lower half down.
+        Type(edit1, "40");
+        QTest::mouseClick(Form2->UpDown1, Qt::LeftButton, Qt::NoModifier, QPoint(8, 5));
+        EXPECT_EQ(edit1->text(), "8");
+        QTest::mouseClick(Form2->UpDown1, Qt::LeftButton, Qt::NoModifier, QPoint(8, 30));
+        EXPECT_EQ(edit1->text(), "40");
+        QTest::mouseClick(Form2->UpDown1, Qt::LeftButton, Qt::NoModifier, QPoint(8, 30));
+        EXPECT_EQ(edit1->text(), "39");
+        // Clicking an arrow leaves the focus where the player typed.
+        EXPECT_EQ(Form2->focusWidget(), edit1);
+        Type(edit3, "6");
+        QTest::mouseClick(Form2->UpDown3, Qt::LeftButton, Qt::NoModifier, QPoint(8, 5));
+        EXPECT_EQ(edit3->text(), "3");
+
+        QTest::keyClick(edit1, Qt::Key_Return);
+    });
+    EXPECT_EQ(Current(), (Settings{39, 40, 3}));
+}
+
+TEST_F(SettingsDialog, ConfirmingConvertsClampsAndStoresAllThree)
+{
+    const struct {
+        const char *columns, *rows, *kinds;
+        Settings stored;
+    } cases[] = {
+        {"100", "9", "5", {40, 9, 5}},
+        {"19", "5", "5", {19, 8, 5}},
+        {"19", "9", "-3", {19, 9, 3}},
+        {"19", "9", "7", {19, 9, 6}},
+        {" 12", "9", "5", {12, 9, 5}},
+        {"$1A", "0x1A", "5", {26, 26, 5}},
+        {"-2147483648", "2147483647", "-2147483648", {8, 40, 3}},
+        {"+9", "+9", "+4", {9, 9, 4}},
+        {"40", "40", "6", {40, 40, 6}},
+        {"8", "8", "3", {8, 8, 3}},
+        {"19", "9", "5", {19, 9, 5}},
+    };
+    int field = 0;
+    for (const auto& t : cases) {
+        SCOPED_TRACE(testing::Message() << "'" << t.columns << "' '" << t.rows << "' '" << t.kinds << "'");
+        // Enter in any field confirms, like the button.
+        QLineEdit* const enterIn[] = {Form2->Edit1, Form2->Edit2, Form2->Edit3};
+        QLineEdit* const target = enterIn[field++ % 3];
+        RunConfig([&] {
+            Type(Form2->Edit1, t.columns);
+            Type(Form2->Edit2, t.rows);
+            Type(Form2->Edit3, t.kinds);
+            QTest::keyClick(target, Qt::Key_Return);
+        });
+        EXPECT_EQ(dialogs.count("error"), 0);
+        EXPECT_EQ(Current(), t.stored);
+        // The new board has the new size.
+        EXPECT_EQ(Form1->Panel1->findChildren<TImage*>().size(), t.stored.columns * t.stored.rows);
+        EXPECT_EQ(Game.PanelTotal, t.stored.columns * t.stored.rows);
+        EXPECT_EQ(Form1->Label2->text(), QString::number(t.stored.columns * t.stored.rows));
+        // The corrected value is what the next showing displays.
+        RunConfig([&] {
+            EXPECT_EQ(Fields(),
+                QStringList({QString::number(t.stored.columns), QString::number(t.stored.rows),
+                    QString::number(t.stored.kinds)}));
+            QTest::keyClick(Form2, Qt::Key_Escape);
+        });
+    }
+}
+
+TEST_F(SettingsDialog, ATextThatIsNoIntegerChangesNothingAndKeepsTheDialogOpen)
+{
+    const struct {
+        const char *columns, *rows, *kinds;
+        int failing; // 0 columns, 1 rows, 2 kinds
+        const char* message;
+    } cases[] = {
+        {"12 ", "9", "5", 0, "'12 ' は整数ではありません."},
+        {"", "9", "5", 0, "'' は整数ではありません."},
+        {"2147483648", "9", "5", 0, "'2147483648' は整数ではありません."},
+        {"30", "abc", "5", 1, "'abc' は整数ではありません."},
+        {"30", "20", "", 2, "'' は整数ではありません."},
+        {"30", "20", "4 ", 2, "'4 ' は整数ではありません."},
+        {"x", "y", "z", 0, "'x' は整数ではありません."},
+    };
+    for (const auto& t : cases) {
+        SCOPED_TRACE(testing::Message() << "'" << t.columns << "' '" << t.rows << "' '" << t.kinds << "'");
+        LoadBoardAndMove();
+        const Settings before = Current();
+        const std::size_t moves = Game.History.top();
+        const int score = Game.Score;
+        TImage* const cell = Cell(1, 1);
+        dialogs.shown.clear();
+
+        RunConfig([&] {
+            Type(Form2->Edit1, t.columns);
+            Type(Form2->Edit2, t.rows);
+            Type(Form2->Edit3, t.kinds);
+            QTest::keyClick(Form2->Edit3, Qt::Key_Return);
+            EXPECT_EQ(dialogs.texts("error"), QStringList{QString::fromUtf8(t.message)});
+            // Still open, with the slip marked for correction.
+            EXPECT_TRUE(Form2->isVisible());
+            QLineEdit* const fields[] = {Form2->Edit1, Form2->Edit2, Form2->Edit3};
+            const char* const typed[] = {t.columns, t.rows, t.kinds};
+            QLineEdit* const failing = fields[t.failing];
+            EXPECT_EQ(Form2->focusWidget(), failing);
+            EXPECT_EQ(failing->text(), QString::fromUtf8(typed[t.failing]));
+            EXPECT_EQ(failing->selectedText(), failing->text());
+            EXPECT_EQ(Current(), before);
+            QTest::keyClick(failing, Qt::Key_Escape);
+        });
+        // No setting, no board and no history changed.
+        EXPECT_EQ(Current(), before);
+        EXPECT_EQ(Cell(1, 1), cell);
+        EXPECT_EQ(Game.History.top(), moves);
+        EXPECT_EQ(Game.Score, score);
+    }
+}
+
+TEST_F(SettingsDialog, ASlipCorrectedInTheSameShowingIsConfirmed)
+{
+    RunConfig([] {
+        Type(Form2->Edit1, "30");
+        Type(Form2->Edit2, "1O"); // a letter O for a zero
+        QTest::keyClick(Form2->Edit2, Qt::Key_Return);
+        ASSERT_TRUE(Form2->isVisible());
+        // The selection lets the player type over the slip at once.
+        QTest::keyClicks(Form2->Edit2, "10");
+        EXPECT_EQ(Form2->Edit2->text(), "10");
+        QTest::keyClick(Form2->Edit2, Qt::Key_Return);
+    });
+    EXPECT_EQ(dialogs.count("error"), 1);
+    EXPECT_EQ(Current(), (Settings{30, 10, 5}));
+    EXPECT_EQ(Form1->Panel1->findChildren<TImage*>().size(), 300);
+}
+
+TEST_F(SettingsDialog, TheStandardErrorBoxReturnsTheFocusToTheSlip)
+{
+    // The program's own boxes, answered by closing them.
+    dialogs::Install(nullptr);
+    QString shown;
+    RunConfig([&] {
+        Type(Form2->Edit1, "30");
+        Type(Form2->Edit3, "abc");
+        QTimer::singleShot(0, Form2, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            shown = box->text();
+            EXPECT_EQ(box->icon(), QMessageBox::Critical);
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        QTest::keyClick(Form2->Edit1, Qt::Key_Return);
+        EXPECT_TRUE(Form2->isVisible());
+        EXPECT_EQ(Form2->focusWidget(), Form2->Edit3);
+        EXPECT_EQ(Form2->Edit3->selectedText(), "abc");
+        Form2->BitBtn2->click();
+    });
+    dialogs::Install(&dialogs);
+    EXPECT_EQ(shown, QStringLiteral("'abc' は整数ではありません."));
+    EXPECT_EQ(Current(), (Settings{19, 9, 5}));
+}
+
+// --- The settings command -------------------------------------------------------------
+
+TEST_F(SettingsDialog, CancellingKeepsTheBoardAndItsHistory)
+{
+    const struct {
+        const char* how;
+        std::function<void()> cancel;
+    } ways[] = {
+        {"Cancel button", [] { QTest::mouseClick(Form2->BitBtn2, Qt::LeftButton); }},
+        {"Esc in a field", [] { QTest::keyClick(Form2->Edit2, Qt::Key_Escape); }},
+        {"close box", [] { Form2->close(); }},
+    };
+    for (const auto& w : ways) {
+        SCOPED_TRACE(w.how);
+        LoadBoardAndMove();
+        int board[engine::ColumnCountMax + 2][engine::RowCountMax + 2];
+        std::memcpy(board, Game.Board, sizeof board);
+        const int score = Game.Score;
+        Form3->Label11->setCaption("stale");
+
+        RunConfig([&] {
+            Type(Form2->Edit1, "40");
+            Type(Form2->Edit2, "40");
+            Type(Form2->Edit3, "6");
+            w.cancel();
+        });
+        EXPECT_EQ(Current(), (Settings{8, 8, 3}));
+        EXPECT_EQ(std::memcmp(board, Game.Board, sizeof board), 0);
+        EXPECT_EQ(Game.Score, score);
+        EXPECT_EQ(Form1->Panel1->findChildren<TImage*>().size(), 64);
+        // The summary is refreshed all the same.
+        EXPECT_EQ(Form3->Label11->text(), QString::number(score));
+
+        // The move can still be taken back.
+        Form1->BtnPrevious->click();
+        EXPECT_TRUE(Game.History.empty());
+        EXPECT_EQ(Game.Board[1][1], 2);
+        EXPECT_EQ(Game.Board[2][1], 2);
+        EXPECT_EQ(Game.Score, -64 - 10);
+    }
+}
+
+TEST_F(SettingsDialog, ConfirmingWithoutAChangeDealsAFreshBoardAndDropsTheHistory)
+{
+    LoadBoardAndMove();
+    Form3->Label11->setCaption("stale");
+    RunConfig([] { QTest::keyClick(Form2->Edit1, Qt::Key_Return); });
+    EXPECT_EQ(Current(), (Settings{8, 8, 3}));
+    EXPECT_TRUE(Game.History.empty());
+    EXPECT_EQ(Game.Score, -64);
+    EXPECT_EQ(Game.RemainingPanels, 64);
+    EXPECT_EQ(Form1->Label11->text(), "-64");
+    EXPECT_EQ(Form3->Label11->text(), "-64");
+    // A full board again where the move had left a gap.
+    for (int c = 1; c <= 8; ++c)
+        for (int r = 1; r <= 8; ++r)
+            ASSERT_NE(Game.Board[c][r], engine::EmptyCell) << c << "," << r;
+    // Nothing left to take back.
+    Form1->BtnPrevious->click();
+    EXPECT_EQ(Game.Score, -64);
+    EXPECT_EQ(Game.UndoPoints, 0);
+}
+
+TEST_F(SettingsDialog, ChangingTheSizeReplacesEveryPicture)
+{
+    const struct {
+        Settings to;
+        int destroyed; // pictures of the old board
+    } steps[] = {
+        {{40, 40, 6}, 19 * 9 + 5},
+        {{19, 9, 5}, 40 * 40 + 6},
+        {{8, 8, 3}, 19 * 9 + 5},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(testing::Message() << s.to);
+        int destroyed = 0;
+        for (TImage* picture : Form1->findChildren<TImage*>())
+            QObject::connect(picture, &QObject::destroyed, [&destroyed] { ++destroyed; });
+        RunConfig([&] {
+            Type(Form2->Edit1, QString::number(s.to.columns));
+            Type(Form2->Edit2, QString::number(s.to.rows));
+            Type(Form2->Edit3, QString::number(s.to.kinds));
+            QTest::keyClick(Form2->Edit1, Qt::Key_Return);
+        });
+        EXPECT_EQ(destroyed, s.destroyed);
+        EXPECT_EQ(Current(), s.to);
+        EXPECT_EQ(Form1->Panel1->findChildren<TImage*>().size(), s.to.columns * s.to.rows);
+        EXPECT_EQ(Form1->findChildren<TImage*>(QString(), Qt::FindDirectChildrenOnly).size(), s.to.kinds);
+        for (int k = 1; k <= engine::KindCountMax; ++k)
+            EXPECT_EQ(Form1->LegendImages[k] != nullptr, k <= s.to.kinds) << k;
+        for (int c = 1; c <= engine::ColumnCountMax; ++c)
+            for (int r = 1; r <= engine::RowCountMax; ++r)
+                ASSERT_EQ(Form1->CellImages[c][r] != nullptr, c <= s.to.columns && r <= s.to.rows)
+                    << c << "," << r;
+        EXPECT_EQ(
+            Form3->Label18->text(), QStringLiteral("（縦 %1 × 横 %2）").arg(s.to.rows).arg(s.to.columns));
+    }
+}
+
+TEST_F(SettingsDialog, TheGroupTextStaysThroughTheCommand)
+{
+    LoadBoard(3,
+        {
+            "12312312",
+            "23123123",
+            "31231231",
+            "12312312",
+            "23123123",
+            "31231231",
+            "33123123",
+            "22212313",
+        });
+    Hover(1, 1);
+    ASSERT_EQ(Form1->Label9->text(), "3(+1)");
+    RunConfig([] { QTest::keyClick(Form2->Edit1, Qt::Key_Return); });
+    EXPECT_EQ(Form1->Label9->text(), "3(+1)");
+    RunConfig([] { QTest::keyClick(Form2->Edit1, Qt::Key_Escape); });
+    EXPECT_EQ(Form1->Label9->text(), "3(+1)");
+}
