@@ -131,7 +131,9 @@ TForm4::TForm4()
     header->setSectionsClickable(true);
     header->setHighlightSections(false);
     header->setSectionResizeMode(QHeaderView::Interactive);
-    header->setStretchLastSection(false);
+    // The time column takes what the list has left beside the others (never
+    // less than its own width), so the whole time stays readable.
+    header->setStretchLastSection(true);
     for (int column = 0; column < records::ColumnCount; ++column)
         header->resizeSection(column, TRecordModel::Widths[column]);
     connect(header, &QHeaderView::sectionClicked, this,
