@@ -111,5 +111,8 @@ private:
     bool created_ = false;
 };
 
+// The objectNames of `count` widgets the Tab key visits from `first` on.
+QStringList FocusChain(QWidget* first, int count);
+
 // The pixels a cell shows for a panel of this kind, without / with outline.
 QImage PanelPixels(int kind, bool outlined);

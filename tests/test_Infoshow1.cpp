@@ -20,19 +20,6 @@
 
 namespace {
 
-QStringList FocusChain(QWidget* first, int count)
-{
-    QStringList names;
-    QWidget* w = first;
-    for (int i = 0; i < count; ++i) {
-        names << w->objectName();
-        w = w->nextInFocusChain();
-        while (w->focusPolicy() == Qt::NoFocus)
-            w = w->nextInFocusChain();
-    }
-    return names;
-}
-
 // "ゼミックの遊び方", "～①ｱ" and markup that must stay text, in code page
 // 932 with CR LF line ends.
 const QByteArray ManualBytes("\x83\x5B\x83\x7E\x83\x62\x83\x4E\x82\xCC\x97\x56\x82\xD1\x95\xFB\r\n"

@@ -17,19 +17,6 @@
 
 namespace {
 
-QStringList FocusChain(QWidget* first, int count)
-{
-    QStringList names;
-    QWidget* w = first;
-    for (int i = 0; i < count; ++i) {
-        names << w->objectName();
-        w = w->nextInFocusChain();
-        while (w->focusPolicy() == Qt::NoFocus)
-            w = w->nextInFocusChain();
-    }
-    return names;
-}
-
 // Replaces the field's text as the player does: select all, delete, type.
 void Type(QLineEdit* edit, const QString& text)
 {

@@ -13,19 +13,6 @@ using engine::EmptyCell;
 
 namespace {
 
-QStringList FocusChain(QWidget* first, int count)
-{
-    QStringList names;
-    QWidget* w = first;
-    for (int i = 0; i < count; ++i) {
-        names << w->objectName();
-        w = w->nextInFocusChain();
-        while (w->focusPolicy() == Qt::NoFocus)
-            w = w->nextInFocusChain();
-    }
-    return names;
-}
-
 bool ShowsPanel(TImage* cell, int kind, bool outlined)
 {
     return cell->surface() == PanelPixels(kind, outlined);

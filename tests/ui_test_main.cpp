@@ -117,3 +117,16 @@ QImage PanelPixels(int kind, bool outlined)
     const QImage& plain = ImageList().onWhite(kind);
     return outlined ? TImage::outlineByPainter(plain) : plain;
 }
+
+QStringList FocusChain(QWidget* first, int count)
+{
+    QStringList names;
+    QWidget* w = first;
+    for (int i = 0; i < count; ++i) {
+        names << w->objectName();
+        w = w->nextInFocusChain();
+        while (w->focusPolicy() == Qt::NoFocus)
+            w = w->nextInFocusChain();
+    }
+    return names;
+}
