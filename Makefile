@@ -25,10 +25,12 @@ $(RELEASE)/Zemmickp1: setup $(RELEASE)/Makefile FORCE
 
 # The game reads "Manual.txt" and writes "PointRec.dat" in its current
 # directory; run/ keeps them out of the source tree.
-run: $(RELEASE)/Zemmickp1
-	@mkdir -p $(RUN_DIR)
-	@[ -f $(RUN_DIR)/Manual.txt ] || cp assets/Manual.txt $(RUN_DIR)/Manual.txt
+run: $(RELEASE)/Zemmickp1 $(RUN_DIR)/Manual.txt
 	cd $(RUN_DIR) && ../$(RELEASE)/Zemmickp1
+
+$(RUN_DIR)/Manual.txt: assets/Manual.txt
+	@mkdir -p $(RUN_DIR)
+	cp $< $@
 
 # The suite runs once, in a build with AddressSanitizer and
 # UndefinedBehaviorSanitizer; any report fails it.

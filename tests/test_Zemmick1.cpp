@@ -480,3 +480,20 @@ TEST_F(MainWindow, AClosedWindowOutsideTheLoopLeavesLaterLoopsAlone)
     EXPECT_EQ(App().exec(), 7);
     EXPECT_TRUE(ran);
 }
+
+TEST_F(MainWindow, ShowingItAgainDoesNotDealAgain)
+{
+    Hover(1, 1);
+    ClickCell(1, 1);
+    const std::size_t moves = Game.History.top();
+    TImage* cell = Cell(1, 1);
+    // What a window system does when a minimised window comes back.
+    Form1->showMinimized();
+    Form1->showNormal();
+    Form1->hide(); // and as it does when the window is unmapped and mapped again
+    Form1->show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Cell(1, 1), cell);
+    EXPECT_EQ(Game.History.top(), moves);
+    EXPECT_EQ(Form1->Panel1->findChildren<TImage*>().size(), 171);
+}
