@@ -4,7 +4,7 @@
 set -euo pipefail
 dir=$1
 for exe in "$dir"/bench/bench_*; do
-  [ -x "$exe" ] || continue
+  [ -f "$exe" ] && [ -x "$exe" ] || continue
   echo "== $(basename "$exe")"
   "$exe" --benchmark_counters_tabular=true
 done
