@@ -69,4 +69,18 @@ format-check:
 clean:
 	rm -rf $(BUILD)
 
+# The game as a desktop program: the launcher `zemmick` in bin/, the
+# executable beside its files, the desktop entry, icons and metainfo.
+# `make install PREFIX=~/.local`; DESTDIR=… stages as packagers do.
+.PHONY: install package
+PREFIX ?= /usr/local
+install: setup $(RELEASE)/Makefile
+	cmake --build $(RELEASE) -j$(JOBS)
+	cmake --install $(RELEASE) --prefix $(PREFIX)
+
+# A Debian package installing under /usr, left in build/release/.
+package: setup $(RELEASE)/Makefile
+	cmake --build $(RELEASE) -j$(JOBS)
+	cd $(RELEASE) && cpack -G DEB
+
 FORCE:

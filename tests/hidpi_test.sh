@@ -21,8 +21,8 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 board_left=13 board_top=77 cell=32 columns=19 rows=9 kinds=5
 legend_top=32
 button_left=288 button_top=0 button_width=81 button_height=25
-palette="#000000 #800000 #008000 #808000 #000080 #800080 #008080 #C0C0C0
-         #808080 #FF0000 #00FF00 #FFFF00 #0000FF #FF00FF #00FFFF #FFFFFF"
+palette=" #000000 #800000 #008000 #808000 #000080 #800080 #008080 #C0C0C0"
+palette+=" #808080 #FF0000 #00FF00 #FFFF00 #0000FF #FF00FF #00FFFF #FFFFFF "
 
 work=$(mktemp -d)
 app=""
@@ -80,7 +80,7 @@ colours() { convert "$1" -unique-colors -alpha off -depth 8 txt:- | grep -o '#[0
 check_palette() {
     local name=$1 png=$2 strays=() c
     for c in $(colours "$png"); do
-        [[ " $(echo $palette) " == *" $c "* ]] || strays+=("$c")
+        [[ "$palette" == *" $c "* ]] || strays+=("$c")
     done
     if [ ${#strays[@]} -gt 0 ]; then
         fail "$name holds ${#strays[@]} colours outside the palette (blended by smoothing?): ${strays[*]:0:12}"
@@ -185,7 +185,8 @@ board)
             check_palette "legend picture $kind at QT_SCALE_FACTOR=$scale" "$work/legend$kind-$scale.png"
         done
     done
-    echo "board at QT_SCALE_FACTOR=2: $(colours "$work/board2.png" | tr '\n' ' ')"
+    echo "board at QT_SCALE_FACTOR=2: $(colours "$work/board2.png" | wc -l) colours:" \
+        "$(colours "$work/board2.png" | head -n 16 | tr '\n' ' ')"
     check_blocks "the board at QT_SCALE_FACTOR=2" "$work/board2.png"
     for kind in $(seq "$kinds"); do
         check_blocks "legend picture $kind at QT_SCALE_FACTOR=2" "$work/legend$kind-2.png"
@@ -198,6 +199,7 @@ board)
     check_window_icon 2
     ;;
 glyph)
+    declare -A gx gy
     for scale in 1 2; do
         crop "$work/$scale.png" $((button_left * scale)) $((button_top * scale)) \
             $((button_width * scale)) $((button_height * scale)) "$work/button$scale.png"

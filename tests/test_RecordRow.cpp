@@ -171,7 +171,7 @@ public:
 private:
     bool Try(const char* name)
     {
-        IgnoreLocaleLoaderLeaks ignore;
+        [[maybe_unused]] IgnoreLocaleLoaderLeaks ignore;
         locale_t locale = newlocale(LC_NUMERIC_MASK, name, locale_t{});
         if (locale == locale_t{}) {
             return false;
@@ -202,7 +202,7 @@ TEST(MakeRecordRow, KeepsAPointUnderACommaLocale)
     }
     const std::string before = std::setlocale(LC_NUMERIC, nullptr);
     {
-        IgnoreLocaleLoaderLeaks ignore;
+        [[maybe_unused]] IgnoreLocaleLoaderLeaks ignore;
         ASSERT_NE(std::setlocale(LC_NUMERIC, comma.name().c_str()), nullptr);
     }
     const std::string underComma = Printf("%10.4f", 6.345);

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by the tests that start the real program on a virtual X screen.
 # Source it, call xvfb_start, start the program in the background with
 # DISPLAY=$XVFB_DISPLAY, then xvfb_wait_window. xvfb_stop ends both.

@@ -11,6 +11,7 @@ packages=(
   xvfb xauth x11-utils imagemagick
   clang libclang-rt-14-dev
   clang-format
+  desktop-file-utils appstream dpkg-dev file
 )
 packages+=("$@")
 

@@ -55,6 +55,21 @@ const TImageList& ImageList()
     return list;
 }
 
+namespace {
+
+// Pixel art for scaled screens: whole multiples, scaled without smoothing,
+// so Qt picks a sharp copy instead of blurring the small one.
+QIcon SharpIcon(const QImage& picture)
+{
+    QIcon icon;
+    for (int factor : {1, 2, 3, 4})
+        icon.addPixmap(QPixmap::fromImage(
+            picture.scaled(picture.size() * factor, Qt::IgnoreAspectRatio, Qt::FastTransformation)));
+    return icon;
+}
+
+} // namespace
+
 QPixmap PotionGlyph()
 {
     QImage glyph = Load(QStringLiteral("potion_glyph.xpm")).convertToFormat(QImage::Format_ARGB32);
@@ -71,13 +86,12 @@ QPixmap DogPicture()
     return QPixmap::fromImage(Load(QStringLiteral("dog.xpm")));
 }
 
+QIcon PotionIcon()
+{
+    return SharpIcon(PotionGlyph().toImage());
+}
+
 QIcon ApplicationIcon()
 {
-    // Pixel art: larger sizes are whole multiples, scaled without smoothing.
-    const QImage icon = Load(QStringLiteral("icon.xpm"));
-    QIcon result;
-    for (int factor : {1, 2, 4})
-        result.addPixmap(QPixmap::fromImage(
-            icon.scaled(icon.size() * factor, Qt::IgnoreAspectRatio, Qt::FastTransformation)));
-    return result;
+    return SharpIcon(Load(QStringLiteral("icon.xpm")));
 }

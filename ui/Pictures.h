@@ -38,6 +38,8 @@ const TImageList& ImageList();
 // The potion button's 16 x 16 glyph; the colour of its lower-left pixel is
 // transparent.
 QPixmap PotionGlyph();
+// The glyph as the button shows it, sharp on scaled screens too.
+QIcon PotionIcon();
 // The version box's 54 x 54 dog.
 QPixmap DogPicture();
 // The application's 32 x 32 icon.

@@ -79,7 +79,7 @@ TForm1::TForm1()
 
     Button1 = makeButton("Button1", 368, 81, QStringLiteral("得点表示ON"), &TForm1::Button1Click);
     BitBtn1 = makeButton("BitBtn1", 288, 81, QStringLiteral("魔法薬 3 "), &TForm1::BitBtn1Click);
-    BitBtn1->setIcon(QIcon(PotionGlyph()));
+    BitBtn1->setIcon(PotionIcon());
     BitBtn1->setIconSize(QSize(16, 16));
     Label12 = new TLabel(this, "Label12", 498, 36, 24, 24, QString());
     Button2 = makeButton("Button2", 448, 81, QStringLiteral("記録表示ON"), &TForm1::Button2Click);

@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# Installs into a temporary prefix and starts the installed launcher under
+# Xvfb as a player who has never played: the window must appear, the game
+# must run the installed executable inside the new data folder, and the
+# folder must now hold Manual.txt. A second start must leave an edited
+# Manual.txt and an existing PointRec.dat as they were.
+#   install_test.sh <cmake> <build-dir>
+set -euo pipefail
+cmake=$1
+build=$2
+here=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source=tests/xvfb_session.sh
+. "$here/tests/xvfb_session.sh"
+
+tmp=$(mktemp -d)
+app=""
+trap 'xvfb_stop_program "$app"; xvfb_stop; rm -rf "$tmp"' EXIT
+
+prefix="$tmp/prefix"
+"$cmake" --install "$build" --prefix "$prefix" >"$tmp/install.log"
+echo "installed:"
+(cd "$prefix" && find . -type f | sort | sed 's/^\./  /')
+
+failures=0
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+for f in bin/zemmick libexec/zemmick/Zemmickp1; do
+    [ -x "$prefix/$f" ] || fail "$f is not an installed executable"
+done
+cmp -s "$here/assets/Manual.txt" "$prefix/share/zemmick/Manual.txt" \
+    || fail "share/zemmick/Manual.txt is not the game's manual"
+
+xvfb_start 1400x1100
+home="$tmp/home"
+data="$tmp/data" # does not exist yet
+mkdir -p "$home" "$tmp/elsewhere" "$tmp/runtime"
+chmod 700 "$tmp/runtime"
+
+# launch NAME: starts the installed launcher from an unrelated directory and
+# waits for the main window; the launcher execs the game, so $app is the
+# game's process.
+launch() {
+    (cd "$tmp/elsewhere" && exec env HOME="$home" XDG_DATA_HOME="$data" XDG_RUNTIME_DIR="$tmp/runtime" \
+        DISPLAY="$XVFB_DISPLAY" QT_QPA_PLATFORM=xcb "$prefix/bin/zemmick") >"$tmp/$1.log" 2>&1 &
+    app=$!
+    if ! xvfb_wait_window "$app" >/dev/null; then
+        echo "$1: the main window did not appear"
+        cat "$tmp/$1.log"
+        exit 1
+    fi
+    [ "$(readlink -f "/proc/$app/exe")" = "$(readlink -f "$prefix/libexec/zemmick/Zemmickp1")" ] \
+        || fail "$1: the window belongs to $(readlink -f "/proc/$app/exe"), not the installed game"
+    [ "$(readlink -f "/proc/$app/cwd")" = "$(readlink -f "$data/zemmick")" ] \
+        || fail "$1: the game runs in $(readlink -f "/proc/$app/cwd"), not in the data folder"
+}
+
+# The record table reads PointRec.dat while the program starts; without one
+# it says so in a box of its own, titled with the program's name.
+records_box() { xvfb_viewable_windows | grep -c ' "Zemmickp1"$' || true; }
+
+# First start: nothing of the player's exists.
+launch first
+[ -f "$data/zemmick/Manual.txt" ] || fail "first start: no Manual.txt in the data folder"
+cmp -s "$prefix/share/zemmick/Manual.txt" "$data/zemmick/Manual.txt" \
+    || fail "first start: the data folder's Manual.txt is not the installed one"
+for _ in $(seq 50); do [ "$(records_box)" -gt 0 ] && break; sleep 0.1; done
+[ "$(records_box)" -gt 0 ] || fail "first start: the game did not look for PointRec.dat in the empty data folder"
+xvfb_stop_program "$app"
+app=""
+[ -z "$(ls -A "$tmp/elsewhere")" ] || fail "files appeared in the directory the launcher was started from"
+[ "$(ls -A "$prefix/libexec/zemmick")" = Zemmickp1 ] || fail "files appeared beside the executable"
+
+# Second start: the player has rewritten the manual and has records.
+printf '\x83\x51\x81\x5B\x83\x80\x82\xCC\x90\xE0\x96\xBE\r\nedited by the player\r\n' >"$data/zemmick/Manual.txt"
+cp "$here/tests/corpus/record_file/example-line.dat" "$data/zemmick/PointRec.dat"
+cp "$data/zemmick/Manual.txt" "$tmp/manual.before"
+cp "$data/zemmick/PointRec.dat" "$tmp/records.before"
+launch second
+sleep 1 # a box about the records would have shown with the window
+[ "$(records_box)" -eq 0 ] || fail "second start: the game did not find the PointRec.dat in its data folder"
+cmp -s "$data/zemmick/Manual.txt" "$tmp/manual.before" || fail "second start: the edited Manual.txt was replaced"
+cmp -s "$data/zemmick/PointRec.dat" "$tmp/records.before" || fail "second start: PointRec.dat was changed"
+xvfb_stop_program "$app"
+app=""
+
+[ "$failures" -eq 0 ] || exit 1
+echo "installed launcher ok"
