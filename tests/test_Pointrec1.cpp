@@ -269,3 +269,15 @@ TEST_F(RecordTableWindow, TheTimeOfARecordShowsWhole)
     const int needed = Form4->ListView1->fontMetrics().horizontalAdvance(time);
     EXPECT_GT(Form4->ListView1->horizontalHeader()->sectionSize(12), needed + 6);
 }
+
+TEST_F(RecordTableWindow, BytesThatDoNotDecodeAreWrittenBackUnchanged)
+{
+    records::RecordRow odd = Row("x", 3);
+    odd.Texts[0] = std::string("\xFF\x80\x82zz\xA0", 6) + std::string(14, ' '); // no code-page-932 text
+    WriteFile({odd, Row(QStringLiteral("ゼミック"), 4)});
+    const QByteArray before = FileBytes();
+    CreateForms();
+    EXPECT_FALSE(Form4->Model->index(0, 0).data().toString().isEmpty()); // shown somehow
+    Form4->BtnSave->click();
+    EXPECT_EQ(FileBytes(), before);
+}

@@ -12,6 +12,7 @@ packages=(
   clang libclang-rt-14-dev
   clang-format
   desktop-file-utils appstream dpkg-dev file
+  locales
 )
 packages+=("$@")
 
