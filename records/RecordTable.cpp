@@ -112,13 +112,6 @@ void RecordTable::removeChecked()
     }
 }
 
-void RecordTable::clearChecks()
-{
-    for (Entry& entry : entries_) {
-        entry.Checked = false;
-    }
-}
-
 void RecordTable::replaceRows(std::vector<RecordRow> rows)
 {
     entries_.clear();

@@ -37,10 +37,9 @@ public:
     // turn that direction round for the next click on the same column.
     void sortByColumn(int column);
 
-    // Removes the checked rows (the others keep their order) and clears the
-    // marks. Marks the table changed when a row went.
+    // Removes the checked rows; the others keep their order. Marks the
+    // table changed when a row went.
     void removeChecked();
-    void clearChecks();
 
     // The rows just read from the file, in file order; sorting goes off and
     // the table counts as saved.

@@ -166,7 +166,7 @@ TEST(RecordTable, ModifiedOnlyByAppendAndRemovalUntilSavedOrRead)
     EXPECT_FALSE(table.modified());
     table.sortByColumn(NameColumn);
     table.setChecked(0, true);
-    table.clearChecks();
+    table.setChecked(0, false);
     table.removeChecked();
     EXPECT_FALSE(table.modified());
     EXPECT_EQ(table.rowCount(), 1);

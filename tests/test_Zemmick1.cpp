@@ -171,7 +171,7 @@ TEST_F(MainWindow, WithoutTheUndoStoreNothingActsOnMissingCells)
         EXPECT_TRUE(b->isEnabled());
 }
 
-TEST_F(MainWindow, FromABoardWithoutAGameStartsNoDivisionByZero)
+TEST_F(MainWindow, BeforeAnyBoardTheStandardScoreIsZeroNotADivisionByZero)
 {
     // Before the first board every counter is 0.
     Game.PanelTotal = 0;

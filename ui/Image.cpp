@@ -53,7 +53,6 @@ TImage::TImage(QWidget* parent)
 {
     resize(Size, Size);
     setAttribute(Qt::WA_NoMousePropagation);
-    setAttribute(Qt::WA_OpaquePaintEvent, false);
 }
 
 void TImage::setPaintedByParent(bool on)

@@ -4,9 +4,10 @@
 #pragma once
 
 #include <QImage>
-#include <QPainter>
 #include <QWidget>
 #include <functional>
+
+class QPainter;
 
 class TImage : public QWidget {
     Q_OBJECT

@@ -229,8 +229,7 @@ void TForm4::Button1Click(QObject*)
 
 void TForm4::BtnDeleteClick(QObject*)
 {
-    Table.removeChecked();
-    Table.clearChecks();
+    Table.removeChecked(); // the rows left are all unchecked
     Model->tableChanged();
     setDeletePermitted(false);
 }
@@ -240,8 +239,6 @@ void TForm4::setDeletePermitted(bool on)
     BtnDelete->setVisible(on);
     BtnDelete->setEnabled(on);
     Button1->setText(on ? QStringLiteral("削除不許可") : QStringLiteral("削除許可"));
-    if (!on)
-        Table.clearChecks();
     Model->setCheckable(on);
 }
 
