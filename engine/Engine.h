@@ -17,6 +17,11 @@ namespace engine {
 // caller creates a cell picture per cell and draws Board[c][r] on it.
 bool SetupBoard(GameState& game);
 
+// A fresh game's ledger for the panels on the board: Score is minus
+// RemainingPanels, the charges and the bonus are 0, the history is empty and
+// the three potion uses are back. Board setup and restart end with it.
+void ResetLedger(GameState& game);
+
 // --- Group search and hover -----------------------------------------------
 
 // Number of cells newly marked by a search from (column, row) over the edge
@@ -54,15 +59,29 @@ inline int MovePoints(int n)
 // size, so that no click erases anything before the next hover.
 void RecountAndRedraw(GameState& game, BoardView& view);
 
+// Brings a board that a refused step left behind back to plain play: every
+// potion offset and mark off, then the recount and redraw above.
+void SettleBoard(GameState& game, BoardView& view);
+
 // The end test: true while two edge-joined panels of one kind remain.
 bool MoveRemains(const GameState& game);
 
 // --- Magic potion ---------------------------------------------------------
 
+// The potion button: the mode goes on; the next click on a panel re-rolls
+// it. EndPotionMode is the one way out of the mode.
+void StartPotionMode(GameState& game);
+
+// Ends the potion mode. Whatever came between the latest hover and this
+// (a press on one cell released on another, a modal box while the pointer
+// moved), no panel keeps the target's offset: each target left gets its own
+// picture back and loses its mark.
+void EndPotionMode(GameState& game, BoardView& view);
+
 // A click in the potion mode: gives the panel at (column, row) a new kind,
 // different from its own, and redraws it. False on an empty cell, where the
-// click is ignored and the mode stays on. After true the caller switches the
-// mode off and then runs ChargePotion.
+// click is ignored and the mode stays on. After true the caller ends the mode
+// and then runs ChargePotion.
 bool RerollPanel(GameState& game, BoardView& view, int column, int row);
 
 // Takes one potion use and its charge off the ledger.
@@ -73,10 +92,12 @@ void ChargePotion(GameState& game);
 // Takes back the newest move: reopens its closed columns, puts its panels
 // back and charges the undo. False, with nothing changed, when the history is
 // empty; otherwise the caller runs its after-change refresh.
+//
+// Every step here that can meet a broken state (a move, the recount, undo,
+// restart) throws InvariantError before it changes anything.
 bool UndoMove(GameState& game);
 
-// Puts the board back as dealt, redraws every cell and resets the counters,
-// the potions and the history.
+// Puts the board back as dealt, redraws every cell and resets the ledger.
 void RestartBoard(GameState& game, BoardView& view);
 
 // Deals a new board into InitialBoard, in the order of the first deal. The

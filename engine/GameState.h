@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <random>
+#include <stdexcept>
 
 namespace engine {
 
@@ -33,6 +34,29 @@ inline constexpr int PotionCharge = 100;
 inline constexpr int UndoCharge = 10;
 inline constexpr int ClearedKindBonus = 100;
 
+// A step asked to do what the state forbids: a bug, never a move of the
+// player's. Every step checks before it changes anything, so the game is as it
+// was when this is thrown.
+class InvariantError : public std::logic_error {
+public:
+    using std::logic_error::logic_error;
+};
+
+// A cell as one integer, column x 100 + row: the tag of its picture and the
+// history's entry for an erased panel.
+struct CellRef {
+    int column;
+    int row;
+};
+inline int CellTag(int column, int row)
+{
+    return column * 100 + row;
+}
+inline CellRef CellFromTag(int tag)
+{
+    return {tag / 100, tag % 100};
+}
+
 // Pseudo-random source behind every deal: a non-negative 31-bit number taken
 // modulo n. Seeded once from the clock at start-up; tests seed it themselves.
 class RandomSource {
@@ -49,9 +73,27 @@ private:
     std::mt19937 generator_{1};
 };
 
+// The newest entry of a move in the history: the panels it erased (2..1600),
+// the columns it closed (0..40) and the kind of its group (1..6), packed as
+// erased x 1000 + closed x 10 + kind, so the three never overlap.
+struct SummaryEntry {
+    int erased;
+    int closed;
+    int kind;
+};
+inline int Pack(SummaryEntry entry)
+{
+    return entry.erased * 1000 + entry.closed * 10 + entry.kind;
+}
+inline SummaryEntry UnpackSummary(int value)
+{
+    return {value / 1000, (value % 1000) / 10, value % 10};
+}
+
 // The undo store: one block of integers with a top index. Entry numbers start
-// at 1; push raises the top, then stores. A move pushes one entry per erased
-// panel, one per closed column and one summary entry last.
+// at 1; push raises the top, then stores. A move pushes a cell entry
+// (CellTag) per erased panel, a column entry (the column's number) per closed
+// column and its SummaryEntry last.
 class MoveHistory {
 public:
     // Capacity needed for a whole game on a board of this size: one entry per
@@ -70,6 +112,7 @@ public:
 
     std::size_t capacity() const { return capacity_; }
     std::size_t top() const { return top_; }
+    std::size_t room() const { return capacity_ - top_; }
     bool empty() const { return top_ == 0; }
     void clear() { top_ = 0; }
 

@@ -1,26 +1,51 @@
 // Move resolution, the after-change recount and the end test.
-#include <stdexcept>
-
 #include "Engine.h"
 
 namespace engine {
 
+namespace {
+
+bool PlainKind(const GameState& game, int value)
+{
+    return value >= 1 && value <= game.KindCount;
+}
+
+} // namespace
+
 bool ResolveMove(GameState& game, int column, int row)
 {
-    // The rightmost column still holding panels, found before anything is
-    // erased; columns beyond it are empty.
-    int lastColumn = game.ColumnCount;
-    while (lastColumn >= 1 && game.Board[lastColumn][1] == EmptyCell)
-        --lastColumn;
-
     // A move erases the group the latest hover outlined, and only when the
     // click lands on it: a stale group size (no hover since the board
     // changed) or a click beside the marks erases nothing.
     if (game.GroupSize < 2 || game.GroupMark[column][row] == 0)
         return false;
+
+    // The marks must be one group of plain panels of the clicked kind, and
+    // the history must have room for the whole move: checked before anything
+    // changes, so a broken state is refused whole.
     const int kind = game.Board[column][row];
-    if (kind < 1 || kind > KindCountMax)
-        throw std::logic_error("ResolveMove on a cell that holds no plain kind");
+    if (!PlainKind(game, kind))
+        throw InvariantError("a move on a cell that holds no plain kind");
+    int marked = 0;
+    for (int c = 1; c <= game.ColumnCount; ++c) {
+        for (int r = 1; r <= game.RowCount; ++r) {
+            if (game.GroupMark[c][r] == 0)
+                continue;
+            if (game.Board[c][r] != kind)
+                throw InvariantError("a marked cell outside the clicked group");
+            ++marked;
+        }
+    }
+    if (marked != game.GroupSize)
+        throw InvariantError("the marks are not the hovered group");
+    if (game.History.room() < static_cast<std::size_t>(marked + game.ColumnCount + 1))
+        throw InvariantError("no room in the history for a move");
+
+    // The rightmost column still holding panels, found before anything is
+    // erased; columns beyond it are empty.
+    int lastColumn = game.ColumnCount;
+    while (lastColumn >= 1 && game.Board[lastColumn][1] == EmptyCell)
+        --lastColumn;
 
     // Erase and fall. Each column is scanned from the top down, so a mark
     // below the current row still stands on its own, unshifted cell.
@@ -33,7 +58,7 @@ bool ResolveMove(GameState& game, int column, int row)
                 game.Board[c][y] = game.Board[c][y + 1]; // the top takes the border's -1
                 game.GroupMark[c][y] = 0;
             }
-            game.History.push(c * 100 + r);
+            game.History.push(CellTag(c, r));
             ++erased;
         }
     }
@@ -52,7 +77,7 @@ bool ResolveMove(GameState& game, int column, int row)
         ++closed;
     }
 
-    game.History.push(erased * 1000 + closed * 10 + kind);
+    game.History.push(Pack({erased, closed, kind}));
 
     game.RemainingPanels -= erased;
     game.Score += MovePoints(erased);
@@ -61,6 +86,13 @@ bool ResolveMove(GameState& game, int column, int row)
 
 void RecountAndRedraw(GameState& game, BoardView& view)
 {
+    // Every cell must hold a plain kind or nothing: a potion target's offset
+    // is taken off before any refresh. Checked before anything changes.
+    for (int c = 1; c <= game.ColumnCount; ++c)
+        for (int r = 1; r <= game.RowCount; ++r)
+            if (game.Board[c][r] != EmptyCell && !PlainKind(game, game.Board[c][r]))
+                throw InvariantError("a refresh of a board that holds no plain kind");
+
     for (int& count : game.KindCounts)
         count = 0;
     game.RemainingPanels = 0;
@@ -68,10 +100,8 @@ void RecountAndRedraw(GameState& game, BoardView& view)
         for (int r = 1; r <= game.RowCount; ++r) {
             const int value = game.Board[c][r];
             view.clearCell(c, r);
-            if (value < 1)
+            if (value == EmptyCell)
                 continue; // an empty cell shows nothing
-            if (value > KindCountMax)
-                throw std::logic_error("potion target left on the board");
             ++game.KindCounts[value];
             ++game.RemainingPanels;
             view.drawPicture(c, r, value);
@@ -88,6 +118,18 @@ void RecountAndRedraw(GameState& game, BoardView& view)
     game.Score += game.BonusPoints;
 
     game.GroupSize = 0;
+}
+
+void SettleBoard(GameState& game, BoardView& view)
+{
+    for (int c = 1; c <= game.ColumnCount; ++c) {
+        for (int r = 1; r <= game.RowCount; ++r) {
+            if (game.Board[c][r] >= PotionTargetOffset)
+                game.Board[c][r] -= PotionTargetOffset;
+            game.GroupMark[c][r] = 0;
+        }
+    }
+    RecountAndRedraw(game, view);
 }
 
 bool MoveRemains(const GameState& game)

@@ -3,6 +3,27 @@
 
 namespace engine {
 
+void StartPotionMode(GameState& game)
+{
+    game.PotionMode = true;
+}
+
+void EndPotionMode(GameState& game, BoardView& view)
+{
+    for (int c = 1; c <= game.ColumnCount; ++c) {
+        for (int r = 1; r <= game.RowCount; ++r) {
+            if (game.Board[c][r] < PotionTargetOffset)
+                continue;
+            game.Board[c][r] -= PotionTargetOffset;
+            game.GroupMark[c][r] = 0;
+            view.clearCell(c, r);
+            view.drawPicture(c, r, game.Board[c][r]);
+            view.prepareCanvas(c, r);
+        }
+    }
+    game.PotionMode = false;
+}
+
 bool RerollPanel(GameState& game, BoardView& view, int column, int row)
 {
     if (game.Board[column][row] == EmptyCell)

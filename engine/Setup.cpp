@@ -15,12 +15,7 @@ bool SetupBoard(GameState& game)
     }
 
     game.PanelTotal = game.RemainingPanels = game.ColumnCount * game.RowCount;
-    game.Score = -game.RemainingPanels;
-    game.UndoPoints = 0;
-    game.BonusPoints = 0;
-    game.PotionsLeft = PotionUses;
-    game.PotionPoints = 0;
-    game.GroupSize = 0;
+    ResetLedger(game);
 
     // Column by column from the left, each from the bottom row up: the order
     // in which a new deal draws its kinds too.
@@ -48,6 +43,17 @@ bool SetupBoard(GameState& game)
 
     game.BoardReady = true;
     return true;
+}
+
+void ResetLedger(GameState& game)
+{
+    game.Score = -game.RemainingPanels;
+    game.UndoPoints = 0;
+    game.BonusPoints = 0;
+    game.History.clear();
+    game.PotionsLeft = PotionUses;
+    game.PotionPoints = 0;
+    game.GroupSize = 0;
 }
 
 } // namespace engine

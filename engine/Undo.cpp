@@ -3,20 +3,45 @@
 
 namespace engine {
 
+namespace {
+
+// The newest move's entries must be what a move pushes, and the board must
+// hold plain kinds only: checked before anything is popped or moved.
+SummaryEntry CheckedNewestMove(const GameState& game)
+{
+    const MoveHistory& history = game.History;
+    const SummaryEntry move = UnpackSummary(history.at(history.top()));
+    if (move.erased < 2 || move.closed > game.ColumnCount || move.kind < 1 || move.kind > game.KindCount
+        || history.top() < static_cast<std::size_t>(1 + move.closed + move.erased))
+        throw InvariantError("the history's newest entry is no move");
+    std::size_t i = history.top() - 1;
+    for (int k = 0; k < move.closed; ++k, --i)
+        if (history.at(i) < 1 || history.at(i) > game.ColumnCount)
+            throw InvariantError("a column entry outside the board");
+    for (int k = 0; k < move.erased; ++k, --i) {
+        const CellRef cell = CellFromTag(history.at(i));
+        if (cell.column < 1 || cell.column > game.ColumnCount || cell.row < 1 || cell.row > game.RowCount)
+            throw InvariantError("a cell entry outside the board");
+    }
+    for (int c = 1; c <= game.ColumnCount; ++c)
+        for (int r = 1; r <= game.RowCount; ++r)
+            if (game.Board[c][r] >= PotionTargetOffset)
+                throw InvariantError("an undo with a potion target on the board");
+    return move;
+}
+
+} // namespace
+
 bool UndoMove(GameState& game)
 {
     if (game.History.empty())
         return false;
-
-    // The summary entry: panels erased, columns closed, kind of the group.
-    const int summary = game.History.pop();
-    const int erased = summary / 1000;
-    const int closed = (summary % 1000) / 10;
-    const int kind = summary % 10;
+    const SummaryEntry move = CheckedNewestMove(game);
+    game.History.pop();
 
     // Reopen the closed columns, leftmost first, so each comes back at its
     // old place. Only empty columns ever move into the border column.
-    for (int i = 0; i < closed; ++i) {
+    for (int i = 0; i < move.closed; ++i) {
         const int column = game.History.pop();
         for (int j = game.ColumnCount; j >= column; --j)
             for (int y = 1; y <= game.RowCount; ++y)
@@ -27,17 +52,15 @@ bool UndoMove(GameState& game)
 
     // Put the panels back, lowest row of a column first, so every panel
     // returns to the row it had. Only empty cells move into the border row.
-    for (int i = 0; i < erased; ++i) {
-        const int entry = game.History.pop();
-        const int column = entry / 100;
-        const int row = entry % 100;
-        for (int j = game.RowCount; j >= row; --j)
-            game.Board[column][j + 1] = game.Board[column][j];
-        game.Board[column][row] = kind;
+    for (int i = 0; i < move.erased; ++i) {
+        const CellRef cell = CellFromTag(game.History.pop());
+        for (int j = game.RowCount; j >= cell.row; --j)
+            game.Board[cell.column][j + 1] = game.Board[cell.column][j];
+        game.Board[cell.column][cell.row] = move.kind;
     }
 
     // The move's own points come off, and 10 more.
-    game.Score -= MovePoints(erased) + UndoCharge;
+    game.Score -= MovePoints(move.erased) + UndoCharge;
     game.UndoPoints -= UndoCharge;
 
     for (int c = 1; c <= game.ColumnCount; ++c)
@@ -48,24 +71,28 @@ bool UndoMove(GameState& game)
 
 void RestartBoard(GameState& game, BoardView& view)
 {
+    for (int c = 1; c <= game.ColumnCount; ++c)
+        for (int r = 1; r <= game.RowCount; ++r) {
+            const int dealt = game.InitialBoard[c][r];
+            if (dealt != EmptyCell && (dealt < 1 || dealt > game.KindCount))
+                throw InvariantError("a restart of a deal that holds no plain kind");
+        }
+
     game.RemainingPanels = 0;
     for (int c = 1; c <= game.ColumnCount; ++c) {
         for (int r = 1; r <= game.RowCount; ++r) {
             view.clearCell(c, r);
-            view.prepareCanvas(c, r);
             game.Board[c][r] = game.InitialBoard[c][r];
             game.GroupMark[c][r] = 0;
+            if (game.Board[c][r] == EmptyCell)
+                continue; // a dealt board is full; a hole shows nothing
+            view.prepareCanvas(c, r);
             view.drawPicture(c, r, game.Board[c][r]);
             ++game.RemainingPanels;
         }
     }
 
-    game.Score = -game.RemainingPanels;
-    game.UndoPoints = 0;
-    game.BonusPoints = 0;
-    game.History.clear();
-    game.PotionsLeft = PotionUses;
-    game.PotionPoints = 0;
+    ResetLedger(game);
 }
 
 void DealNewBoard(GameState& game)

@@ -13,28 +13,23 @@ struct FakeCell {
     bool cleared = true;
     bool prepared = false;
     bool outlined = false; // odd number of outlines on the current surface
-    // The pictures drawn since the last clearing, oldest first; the last four
-    // are kept (no cell ever gets more than two).
-    int layers[4] = {};
+    // The pictures drawn since the last clearing, oldest first: at most a
+    // panel and the potion target over it.
+    int layers[2] = {};
     int layerCount = 0;
 
-    void draw(int index)
-    {
-        if (layerCount == 4) {
-            for (int i = 0; i < 3; ++i)
-                layers[i] = layers[i + 1];
-            --layerCount;
-        }
-        layers[layerCount++] = index;
-    }
     std::vector<int> pictures() const { return std::vector<int>(layers, layers + layerCount); }
     int shown() const { return layerCount == 0 ? -1 : layers[layerCount - 1]; }
 };
 
+// Stricter than the windows: a drawing the view's contract does not allow
+// fails the test where it happens. A picture index is 0..6; a panel's picture
+// goes only on a cleared cell (else the old one shows through its transparent
+// pixels); the potion target only over one panel; an outline only on a
+// prepared cell.
 class FakeBoardView : public engine::BoardView {
 public:
     FakeCell cells[engine::ColumnCountMax + 1][engine::RowCountMax + 1];
-    int outlinesUnprepared = 0; // outlines drawn on a canvas nobody prepared
     int calls = 0;
 
     void clearCell(int c, int r) override
@@ -45,8 +40,18 @@ public:
     void drawPicture(int c, int r, int index) override
     {
         ++calls;
-        cells[c][r].cleared = false;
-        cells[c][r].draw(index);
+        FakeCell& cell = cells[c][r];
+        if (index < 0 || index > engine::KindCountMax) {
+            ADD_FAILURE() << "picture " << index << " drawn on " << c << "," << r;
+            return;
+        }
+        if (index == engine::PotionPicture ? cell.layerCount != 1 : cell.layerCount != 0) {
+            ADD_FAILURE() << "picture " << index << " drawn over " << cell.layerCount << " others on " << c
+                          << "," << r;
+            return;
+        }
+        cell.cleared = false;
+        cell.layers[cell.layerCount++] = index;
     }
     void prepareCanvas(int c, int r) override
     {
@@ -58,7 +63,7 @@ public:
     {
         ++calls;
         if (!cells[c][r].prepared)
-            ++outlinesUnprepared;
+            ADD_FAILURE() << "outline on the unprepared cell " << c << "," << r;
         cells[c][r].outlined = !cells[c][r].outlined;
     }
 
@@ -71,7 +76,8 @@ public:
                 if (game.Board[c][r] >= 1) {
                     cells[c][r].cleared = false;
                     cells[c][r].prepared = true;
-                    cells[c][r].draw(game.Board[c][r]);
+                    cells[c][r].layers[0] = game.Board[c][r];
+                    cells[c][r].layerCount = 1;
                 }
             }
     }

@@ -13,7 +13,7 @@
 
 using Application = UiTest;
 
-TEST_F(Application, AnErrorInAHandlerShowsTheErrorBoxAndTheLoopGoesOn)
+TEST_F(Application, AToolkitErrorInAHandlerShowsTheErrorBoxAndTheLoopGoesOn)
 {
     QPushButton button("x");
     int after = 0;
@@ -29,14 +29,49 @@ TEST_F(Application, AnErrorInAHandlerShowsTheErrorBoxAndTheLoopGoesOn)
         QStringList(
             {QStringLiteral("'abc' は整数ではありません."), QStringLiteral("'abc' は整数ではありません.")}));
     EXPECT_EQ(dialogs.shown.front().caption, "Zemmickp1");
+}
 
-    // A failure deep in the engine reaches the same box from a real event.
-    Game.Board[1][1] = 11; // a value no move may take as a kind
-    Game.GroupMark[1][1] = 1;
+TEST_F(Application, AnInternalFailureShowsNoBoxChangesNothingAndPlayGoesOn)
+{
+    LoadBoard(
+        3, {"12121212", "21212121", "12121212", "21212121", "12121212", "21212121", "11121212", "21212121"});
+    const std::size_t top = Game.History.top();
+
+    // A potion target left behind outside the mode, marked as a group: the
+    // click (without a move, so no hover clears it first) is refused before
+    // anything is erased, and the board is settled.
+    Hover(4, 4);
+    Game.Board[4][4] += engine::PotionTargetOffset;
+    Game.GroupMark[4][4] = Game.GroupMark[5][4] = 1;
     Game.GroupSize = 2;
-    QTest::mouseClick(Cell(1, 1), Qt::LeftButton);
-    EXPECT_EQ(dialogs.count("error"), 3);
-    Game.Board[1][1] = 1;
+    Form1->Label11->setCaption("stale");
+    ClickCell(4, 4);
+    EXPECT_TRUE(dialogs.shown.empty()) << dialogs.shown.front().text.toStdString();
+    EXPECT_EQ(Game.History.top(), top);
+    EXPECT_EQ(Game.Board[4][4], Game.InitialBoard[4][4]);
+    for (int c = 1; c <= 8; ++c)
+        for (int r = 1; r <= 8; ++r) {
+            ASSERT_EQ(Game.GroupMark[c][r], 0);
+            ASSERT_EQ(Cell(c, r)->surface(), PanelPixels(Game.Board[c][r], false)) << c << "," << r;
+        }
+    EXPECT_EQ(Form1->Label11->text(), QString::number(Game.Score));
+
+    // A history entry that is no move: the undo refuses it whole.
+    Game.History.push(engine::Pack({2, 0, 9}));
+    const int score = Game.Score;
+    PressSpace(Form1->BtnPrevious);
+    EXPECT_TRUE(dialogs.shown.empty());
+    EXPECT_EQ(Game.History.top(), top + 1);
+    EXPECT_EQ(Game.Score, score);
+    Game.History.pop();
+
+    // And the game plays on.
+    Hover(1, 2);
+    ClickCell(1, 2);
+    const engine::SummaryEntry move = engine::UnpackSummary(Game.History.at(Game.History.top()));
+    EXPECT_EQ(move.kind, 1);
+    EXPECT_EQ(Game.History.top(), top + static_cast<std::size_t>(move.erased + move.closed + 1));
+    EXPECT_TRUE(dialogs.shown.empty());
 }
 
 TEST(ShiftJis, CountsAndConvertsCodePage932)

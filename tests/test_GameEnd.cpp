@@ -178,6 +178,23 @@ TEST_F(GameEnd, NamesTheFileCannotHoldAreRefusedAndLookAlikesMapped)
     EXPECT_EQ(dialogs.texts("message"), QStringList{QStringLiteral("使えない文字が含まれています。")});
 }
 
+TEST_F(GameEnd, NamesWithAControlCharacterAreRefusedAndOfferedAgain)
+{
+    // A pasted line break would split the recorded line in two when saved.
+    for (const QString& name : {QStringLiteral("ab\ncd"), QStringLiteral("ab\r"), QStringLiteral("\tab"),
+             QStringLiteral("a\x7f"), QStringLiteral("a") + QChar(0x1B)}) {
+        SCOPED_TRACE(name.toStdString());
+        dialogs.shown.clear();
+        dialogs.answers = {dialogs::Answer::Yes};
+        dialogs.inputs = {Type(name), Cancel()};
+        End();
+        EXPECT_EQ(dialogs.texts("message"), QStringList{QStringLiteral("使えない文字が含まれています。")});
+        EXPECT_EQ(dialogs.shown.back().kind, "input");
+        EXPECT_EQ(dialogs.shown.back().value, name);
+        EXPECT_EQ(Form4->Table.rowCount(), 0);
+    }
+}
+
 TEST_F(GameEnd, CancelAfterARefusedNameRecordsNothing)
 {
     dialogs.answers = {dialogs::Answer::Yes};

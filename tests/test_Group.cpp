@@ -77,7 +77,6 @@ TEST(HoverCell, OutlinesExactlyTheGroupAndMovingWithinItKeepsIt)
     HoverCell(g, view, 1, 3); // a lone panel
     EXPECT_EQ(g.GroupSize, 0);
     EXPECT_EQ(view.outlinedCount(g), 0);
-    EXPECT_EQ(view.outlinesUnprepared, 0);
 }
 
 TEST(HoverCell, OverAnEmptyCellMarksNothing)
@@ -138,5 +137,4 @@ TEST(HoverCell, InThePotionModeShowsTheTargetAndRestoresItAfterwards)
     EXPECT_EQ(g.Board[1][1], 1);
     EXPECT_EQ(view.cells[1][1].pictures(), std::vector<int>{1});
     EXPECT_EQ(view.outlinedCount(g), 0);
-    EXPECT_EQ(view.outlinesUnprepared, 0);
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "Engine.h"
 #include "FakeBoardView.h"
 
@@ -140,4 +142,108 @@ TEST(RecountAndRedraw, DrawsEveryCellAfreshAndPreparesThePanels)
     EXPECT_TRUE(view.cells[2][2].cleared);
     EXPECT_FALSE(view.cells[2][2].prepared);
     EXPECT_EQ(view.cells[2][1].shown(), 3);
+}
+
+// A broken state (a bug elsewhere) is refused by the step that meets it, before
+// that step changes the board, the ledger, the history or a picture.
+TEST(EngineSteps, RefuseABrokenStateBeforeChangingAnything)
+{
+    struct Case {
+        const char* what;
+        std::function<void(GameState&)> breakIt;
+        std::function<void(GameState&, FakeBoardView&)> step;
+    };
+    const auto move = [](GameState& g, FakeBoardView&) { ResolveMove(g, 1, 1); };
+    const auto refresh = [](GameState& g, FakeBoardView& v) { RecountAndRedraw(g, v); };
+    const auto undo = [](GameState& g, FakeBoardView&) { UndoMove(g); };
+    const auto restart = [](GameState& g, FakeBoardView& v) { RestartBoard(g, v); };
+    const auto hoverOneOne = [](GameState& g) {
+        FakeBoardView v;
+        v.showBoard(g);
+        HoverCell(g, v, 1, 1);
+    };
+    const Case cases[] = {
+        {"a move on a potion target left behind",
+            [&](GameState& g) {
+                hoverOneOne(g);
+                g.Board[1][1] += PotionTargetOffset;
+            },
+            move},
+        {"a move whose marks hold another kind",
+            [&](GameState& g) {
+                hoverOneOne(g);
+                g.GroupMark[3][3] = 1;
+                g.GroupMark[2][1] = 0;
+            },
+            move},
+        {"a move whose marks are not the group size", [&](GameState& g) { hoverOneOne(g), g.GroupSize = 3; },
+            move},
+        {"a move with no room left in the history",
+            [&](GameState& g) {
+                hoverOneOne(g);
+                while (g.History.room() > 3)
+                    g.History.push(0);
+            },
+            move},
+        {"a refresh with a potion target left behind",
+            [](GameState& g) { g.Board[2][2] += PotionTargetOffset; }, refresh},
+        {"a refresh with a kind beyond the kinds in play", [](GameState& g) { g.Board[3][1] = 6; }, refresh},
+        {"an undo of an entry that is no move",
+            [](GameState& g) {
+                g.History.push(Pack({2, 0, 7}));
+            },
+            undo},
+        {"an undo below the bottom of the history",
+            [](GameState& g) {
+                g.History.push(Pack({5, 0, 1}));
+            },
+            undo},
+        {"an undo of a column outside the board",
+            [](GameState& g) {
+                g.History.push(CellTag(1, 1));
+                g.History.push(CellTag(2, 1));
+                g.History.push(9);
+                g.History.push(Pack({2, 1, 1}));
+            },
+            undo},
+        {"an undo of a cell outside the board",
+            [](GameState& g) {
+                g.History.push(CellTag(1, 9));
+                g.History.push(CellTag(2, 1));
+                g.History.push(Pack({2, 0, 1}));
+            },
+            undo},
+        {"an undo with a potion target on the board",
+            [](GameState& g) {
+                g.History.push(CellTag(1, 3));
+                g.History.push(CellTag(1, 2));
+                g.History.push(Pack({2, 0, 1}));
+                g.Board[2][2] += PotionTargetOffset;
+            },
+            undo},
+        {"a restart of a deal beyond the kinds in play", [](GameState& g) { g.InitialBoard[2][3] = 8; },
+            restart},
+    };
+    for (const Case& t : cases) {
+        SCOPED_TRACE(t.what);
+        GameState g;
+        LoadBoard(g, 3, {"2132", "3213", "1123"});
+        t.breakIt(g);
+        FakeBoardView view;
+        view.showBoard(g);
+        const auto board = BoardText(g);
+        const auto marks
+            = std::vector<int>(&g.GroupMark[0][0], &g.GroupMark[0][0] + sizeof g.GroupMark / sizeof(int));
+        const auto history = HistoryEntries(g);
+        const int score = g.Score, panels = g.RemainingPanels, groupSize = g.GroupSize;
+        EXPECT_THROW(t.step(g, view), InvariantError);
+        EXPECT_EQ(BoardText(g), board);
+        EXPECT_EQ(std::vector<int>(&g.GroupMark[0][0], &g.GroupMark[0][0] + sizeof g.GroupMark / sizeof(int)),
+            marks);
+        EXPECT_EQ(HistoryEntries(g), history);
+        EXPECT_EQ(g.Score, score);
+        EXPECT_EQ(g.RemainingPanels, panels);
+        EXPECT_EQ(g.GroupSize, groupSize);
+        EXPECT_EQ(view.calls, 0);
+    }
 }

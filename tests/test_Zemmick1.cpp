@@ -3,6 +3,7 @@
 #include <QCursor>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 
 #include "Infoshow1.h"
 #include "Point1.h"
@@ -496,4 +497,37 @@ TEST_F(MainWindow, ShowingItAgainDoesNotDealAgain)
     EXPECT_EQ(Cell(1, 1), cell);
     EXPECT_EQ(Game.History.top(), moves);
     EXPECT_EQ(Form1->Panel1->findChildren<TImage*>().size(), 171);
+}
+
+// --- The potion target never outlives the mode ---------------------------------------
+
+TEST_F(MainWindow, APotionTargetLeftByADragOrAModalBoxDoesNotSurviveTheMode)
+{
+    LoadBoard(
+        3, {"12121212", "21212121", "12121212", "21212121", "12121212", "21212121", "11121212", "21212121"});
+    QWindow* window = Form1->windowHandle();
+    const auto at = [](int c, int r) { return Form1->CellImages[c][r]->mapTo(Form1, QPoint(16, 16)); };
+    const auto noTargetLeft = [] {
+        for (int c = 1; c <= Game.ColumnCount; ++c)
+            for (int r = 1; r <= Game.RowCount; ++r)
+                if (Game.Board[c][r] >= engine::PotionTargetOffset)
+                    return testing::AssertionFailure() << "target left at " << c << "," << r;
+        return testing::AssertionSuccess();
+    };
+
+    // Pressed on (1, 2), dragged to (2, 2) and released there: the pointer
+    // stays with the pressed cell, so (1, 2) is still the target when (2, 2)
+    // is then clicked without a move.
+    PressSpace(Form1->BitBtn1);
+    QTest::mouseMove(window, at(1, 2));
+    QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, at(1, 2));
+    QTest::mouseMove(window, at(2, 2));
+    QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, at(2, 2));
+    ASSERT_TRUE(Game.PotionMode);
+    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, at(2, 2));
+    EXPECT_FALSE(Game.PotionMode);
+    EXPECT_TRUE(noTargetLeft());
+    EXPECT_TRUE(ShowsPanel(Cell(1, 2), Game.Board[1][2] % 10, Game.GroupMark[1][2] == 1));
+    PressSpace(Form1->BtnPrevious);
+    EXPECT_TRUE(dialogs.texts("error").isEmpty()) << dialogs.texts("error").join("|").toStdString();
 }

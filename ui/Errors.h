@@ -3,10 +3,16 @@
 // Every event handler runs inside Guarded, which catches them before they can
 // reach Qt's event delivery and shows the standard error box; the event loop
 // then goes on.
+//
+// Any other exception is an internal failure: a check of the program's own
+// that caught a bug. Its wording is for developers, so it goes to standard
+// error, never into a box; the step that failed changed nothing, and the
+// handler installed below brings the game back to plain play.
 #pragma once
 
 #include <QString>
 #include <exception>
+#include <functional>
 #include <stdexcept>
 #include <string>
 
@@ -35,13 +41,14 @@ public:
     using ToolkitError::ToolkitError;
 };
 
-// The message of any exception, as the error box shows it (without the
-// full stop the box adds).
-QString ExceptionMessage(const std::exception_ptr& error);
-
-// Shows the standard error box for the exception: its message with "."
-// appended.
+// Shows the standard error box for a toolkit error (its message with "."
+// appended) or for running out of memory; reports any other exception as an
+// internal failure.
 void ShowException(const std::exception_ptr& error);
+
+// What runs after an internal failure has been reported; the main window
+// settles its game there. Nothing runs when none is installed.
+void SetInternalFailureHandler(std::function<void()> handler);
 
 template <class Handler> void Guarded(Handler&& handler) noexcept
 {

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QStyle>
 #include <QThread>
+#include <algorithm>
 #include <chrono>
 
 #include "Dialogs.h"
@@ -95,11 +96,13 @@ TForm1::TForm1()
     QWidget::setTabOrder(Button2, Button3);
     BtnRetry->setFocus();
 
+    SetInternalFailureHandler([this] { Settle(); });
     Guarded([this] { FormCreate(this); });
 }
 
 TForm1::~TForm1()
 {
+    SetInternalFailureHandler(nullptr);
     if (Form1 == this)
         Form1 = nullptr;
 }
@@ -219,8 +222,8 @@ void TForm1::SetupBoard()
     for (int c = 1; c <= Game.ColumnCount; ++c) {
         for (int r = 1; r <= Game.RowCount; ++r) {
             auto* cell = new TImage(Panel1);
-            cell->setTag(c * 100 + r);
-            cell->setObjectName(QStringLiteral("CellImage%1").arg(c * 100 + r));
+            cell->setTag(engine::CellTag(c, r));
+            cell->setObjectName(QStringLiteral("CellImage%1").arg(cell->tag()));
             cell->move((c - 1) * TImage::Size + 5, (Game.RowCount - r) * TImage::Size + 5);
             cell->setMouseTracking(true);
             cell->setPaintedByParent(true);
@@ -283,8 +286,8 @@ void TForm1::drawOutline(int column, int row)
 
 void TForm1::Image0MouseMove(QObject* sender)
 {
-    const int tag = static_cast<TImage*>(sender)->tag();
-    engine::HoverCell(Game, *this, tag / 100, tag % 100);
+    const engine::CellRef cell = engine::CellFromTag(static_cast<TImage*>(sender)->tag());
+    engine::HoverCell(Game, *this, cell.column, cell.row);
     Label9->setCaption(QString::fromStdString(engine::GroupText(Game.GroupSize)));
 }
 
@@ -306,27 +309,44 @@ void TForm1::FormMouseMove(QObject*)
 
 void TForm1::Image0Click(QObject* sender)
 {
-    const int tag = static_cast<TImage*>(sender)->tag();
-    const int column = tag / 100;
-    const int row = tag % 100;
+    const engine::CellRef cell = engine::CellFromTag(static_cast<TImage*>(sender)->tag());
     if (Game.PotionMode) {
-        ApplyPotion(column, row);
+        ApplyPotion(cell.column, cell.row);
         return;
     }
-    if (engine::ResolveMove(Game, column, row))
+    if (engine::ResolveMove(Game, cell.column, cell.row))
         RefreshAfterChange(sender);
 }
 
 void TForm1::RefreshAfterChange(QObject* sender)
 {
     engine::RecountAndRedraw(Game, *this);
+    showRecount(sender);
+    if (!engine::MoveRemains(Game))
+        CheckGameEnd(sender);
+}
+
+// The labels and the summary after a recount of the board.
+void TForm1::showRecount(QObject* sender)
+{
     showLegendCounts();
     Label11->setCaption(Decimal(Game.Score));
     Label2->setCaption(Decimal(Game.RemainingPanels));
     Label9->setCaption(QStringLiteral("0"));
     Form3->FormShow(sender);
-    if (!engine::MoveRemains(Game))
-        CheckGameEnd(sender);
+}
+
+// After an internal failure. The step that failed changed nothing; what it
+// met (a potion target left behind, say) is put right here, and play goes on
+// from the board as it stands.
+void TForm1::Settle()
+{
+    if (!Game.BoardReady)
+        return;
+    if (Game.PotionMode)
+        EndPotionMode();
+    engine::SettleBoard(Game, *this);
+    showRecount(this);
 }
 
 // --- Undo, restart and new board ------------------------------------------------
@@ -359,41 +379,50 @@ void TForm1::BtnNewPanelClick(QObject* sender)
 
 // --- Magic potion -----------------------------------------------------------------
 
-void TForm1::BitBtn1Click(QObject* sender)
+void TForm1::BitBtn1Click(QObject*)
 {
     if (Game.PotionsLeft <= 0) {
         dialogs::ShowMessage(QStringLiteral("魔法薬は既に3回使ったため、利用できません"));
         BtnPrevious->setFocus();
         return;
     }
-    QPushButton* const commands[] = {BtnConfig, BtnNewPanel, BtnRetry, BtnPrevious, Button1};
     if (!Game.PotionMode) {
-        Game.PotionMode = true;
+        engine::StartPotionMode(Game);
         QApplication::setOverrideCursor(Qt::WhatsThisCursor);
-        for (QPushButton* button : commands)
-            button->setEnabled(false);
+        offerPotionCommands(false);
         return;
     }
 
     // Switched off by the player: the target under the pointer goes back to
-    // its own picture now, not at the next mouse move, so no kind carries
-    // the target's offset outside the mode and no stale group is clicked.
-    if (sender == BitBtn1) {
-        engine::ClearHover(Game, *this);
-        Game.GroupSize = 0;
-        Label9->setCaption(QStringLiteral("0"));
-    }
-    Game.PotionMode = false;
+    // its own picture now, not at the next mouse move, and no stale group is
+    // left to be clicked.
+    engine::ClearHover(Game, *this);
+    Game.GroupSize = 0;
+    Label9->setCaption(QStringLiteral("0"));
+    EndPotionMode();
+}
+
+// The one way out of the potion mode, for the button and for a use.
+void TForm1::EndPotionMode()
+{
+    engine::EndPotionMode(Game, *this);
     QApplication::restoreOverrideCursor();
-    for (QPushButton* button : commands)
-        button->setEnabled(true);
+    offerPotionCommands(true);
+}
+
+// The commands that change the board as a whole wait while the potion is
+// armed.
+void TForm1::offerPotionCommands(bool on)
+{
+    for (QPushButton* button : {BtnConfig, BtnNewPanel, BtnRetry, BtnPrevious, Button1})
+        button->setEnabled(on);
 }
 
 void TForm1::ApplyPotion(int column, int row)
 {
     if (!engine::RerollPanel(Game, *this, column, row))
         return;
-    BitBtn1Click(CellImages[column][row]);
+    EndPotionMode();
     engine::ChargePotion(Game);
     showPotionCaption();
     Form3->FormShow(this);
@@ -472,7 +501,11 @@ void TForm1::CheckGameEnd(QObject* sender)
             }
             // Look-alikes the code page lacks are stored as the forms it has.
             name = sjis::MapLookAlikes(name);
-            if (!sjis::Encodable(name)) {
+            // A control character (a pasted line break above all) would split
+            // the recorded line in two.
+            const bool control = std::any_of(name.cbegin(), name.cend(),
+                [](QChar ch) { return ch.unicode() < 0x20 || ch.unicode() == 0x7F; });
+            if (control || !sjis::Encodable(name)) {
                 dialogs::ShowMessage(QStringLiteral("使えない文字が含まれています。"));
                 continue;
             }

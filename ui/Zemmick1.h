@@ -91,6 +91,10 @@ private:
     void showLegendCounts();
     void showPotionCaption();
     void offerCommands();
+    void offerPotionCommands(bool on);
+    void EndPotionMode();
+    void showRecount(QObject* sender);
+    void Settle();
 
     bool shown_ = false;
 };
