@@ -130,9 +130,21 @@ TEST_F(Application, TheStandardBoxesCarryTheTitleTheTextsAndTheLimit)
         ASSERT_NE(question, nullptr);
         EXPECT_EQ(question->icon(), QMessageBox::Question);
         EXPECT_EQ(question->windowTitle(), QStringLiteral("ゲーム終了"));
+        // Japanese like every other text, with their keyboard shortcuts.
+        EXPECT_EQ(question->button(QMessageBox::Yes)->text(), QStringLiteral("はい(&Y)"));
+        EXPECT_EQ(question->button(QMessageBox::No)->text(), QStringLiteral("いいえ(&N)"));
+        EXPECT_EQ(question->button(QMessageBox::Yes)->shortcut(), QKeySequence(Qt::ALT | Qt::Key_Y));
         question->button(QMessageBox::Yes)->click();
     });
     EXPECT_EQ(dialogs::Ask(QStringLiteral("ゲーム終了"), "?"), dialogs::Answer::Yes);
+
+    WhenTheBoxIsUp([](QWidget* box) {
+        auto* question = qobject_cast<QMessageBox*>(box);
+        ASSERT_NE(question, nullptr);
+        EXPECT_EQ(question->button(QMessageBox::Cancel)->text(), QStringLiteral("キャンセル"));
+        question->button(QMessageBox::Cancel)->click();
+    });
+    EXPECT_EQ(dialogs::Ask(QStringLiteral("得点記録表"), "?", true), dialogs::Answer::Cancel);
 
     WhenTheBoxIsUp([](QWidget* box) {
         auto* edit = box->findChild<QLineEdit*>();

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 #include <cstring>
 #include <optional>
 
@@ -341,6 +342,36 @@ TEST_F(SettingsDialog, SpinnersStepTheirFieldsAndWrapAtBothEnds)
         QTest::keyClick(edit1, Qt::Key_Return);
     });
     EXPECT_EQ(Current(), (Settings{39, 40, 3}));
+}
+
+TEST_F(SettingsDialog, AHeldArrowStopsRepeatingWhenTheDialogCloses)
+{
+    // The ▲ held with the mouse while Enter or Esc closes the dialog: the
+    // release never reaches the spinner.
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+        SCOPED_TRACE(key == Qt::Key_Return ? "Enter" : "Esc");
+        const Settings before = Current();
+        RunConfig([key] {
+            QWindow* dialog = Form2->windowHandle();
+            QTest::mousePress(
+                dialog, Qt::LeftButton, Qt::NoModifier, Form2->UpDown1->geometry().topLeft() + QPoint(8, 4));
+            EXPECT_TRUE(Form2->UpDown1->repeating());
+            QTest::keyClick(dialog, key);
+        });
+        EXPECT_FALSE(Form2->UpDown1->repeating());
+        QTest::mouseRelease(Form1->windowHandle(), Qt::LeftButton);
+        const int columns
+            = before.columns == engine::ColumnCountMax ? engine::ColumnCountMin : before.columns + 1;
+        EXPECT_EQ(Current().columns, key == Qt::Key_Return ? columns : before.columns);
+        // Shown again, the dialog shows the settings as they are.
+        RunConfig([] {
+            EXPECT_EQ(Fields(),
+                QStringList({QString::number(Game.ColumnCount), QString::number(Game.RowCount),
+                    QString::number(Game.KindCount)}));
+            EXPECT_FALSE(Form2->UpDown1->repeating());
+            QTest::keyClick(Form2, Qt::Key_Escape);
+        });
+    }
 }
 
 TEST_F(SettingsDialog, ConfirmingConvertsClampsAndStoresAllThree)

@@ -38,8 +38,16 @@ TEST_F(ScoreSummary, WritesTheStandardScoreWithFourTrueDecimals)
             {0.0, "0.0000"}, {-40.0 / 171, "-0.2339"}, {1596.0, "1596.0000"}};
     for (const auto& [value, text] : cases)
         EXPECT_EQ(TForm3::StandardScoreText(value), QString::fromLatin1(text)) << value;
-    QLocale::setDefault(QLocale(QLocale::German));
-    EXPECT_EQ(TForm3::StandardScoreText(6.345029), "6,3450"); // the user's separator
+    // Only the separator is the user's: no other minus sign, no other digits.
+    const std::pair<QLocale, QString> locales[] = {{QLocale(QLocale::German), QStringLiteral("-6,3450")},
+        {QLocale(QLocale::Swedish, QLocale::Sweden), QStringLiteral("-6,3450")},
+        {QLocale(QLocale::Arabic, QLocale::Egypt), QStringLiteral("-6٫3450")},
+        {QLocale(QLocale::Persian, QLocale::Iran), QStringLiteral("-6٫3450")},
+        {QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("-6.3450")}};
+    for (const auto& [locale, text] : locales) {
+        QLocale::setDefault(locale);
+        EXPECT_EQ(TForm3::StandardScoreText(-6.345029), text) << locale.name().toStdString();
+    }
     QLocale::setDefault(QLocale::system());
 }
 

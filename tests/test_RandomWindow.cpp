@@ -109,7 +109,8 @@ private:
         bool eventFilter(QObject* watched, QEvent* event) override
         {
             if (event->type() == QEvent::MouseMove) {
-                if (auto* cell = qobject_cast<TImage*>(watched); cell && cell->parentWidget() == Form1->Panel1)
+                if (auto* cell = qobject_cast<TImage*>(watched);
+                    cell && cell->parentWidget() == Form1->Panel1)
                     lastTag = cell->tag();
                 else if (watched == Form1)
                     lastTag = 0;
@@ -138,7 +139,8 @@ private:
                         || v == Game.Board[c][r + 1] % engine::PotionTargetOffset))
                     cells.push_back({c, r});
             }
-        return cells.empty() ? AnyCell() : cells[static_cast<std::size_t>(below(static_cast<int>(cells.size())))];
+        return cells.empty() ? AnyCell()
+                             : cells[static_cast<std::size_t>(below(static_cast<int>(cells.size())))];
     }
 
     void Step(std::ostringstream& said);
@@ -191,8 +193,8 @@ void RandomWindow::Step(std::ostringstream& said)
         said << "move over the bare window at " << pointer_.x() << "," << pointer_.y();
         QTest::mouseMove(window(), pointer_);
     } else if (pick < 73) {
-        QWidget* const over[] = {Form1->Label2, Form1->Label9, Form1->Label11, Form1->BtnRetry, Form1->Button2,
-            Form1->LegendImages[1], Form1->Panel1};
+        QWidget* const over[] = {Form1->Label2, Form1->Label9, Form1->Label11, Form1->BtnRetry,
+            Form1->Button2, Form1->LegendImages[1], Form1->Panel1};
         QWidget* w = over[below(static_cast<int>(std::size(over)))];
         pointer_ = w == Form1->Panel1 ? Form1->Panel1->mapTo(Form1, QPoint(2, 2)) : w->geometry().center();
         said << "move over " << w->objectName().toStdString();
@@ -201,7 +203,8 @@ void RandomWindow::Step(std::ostringstream& said)
         // The keyboard on the button row; the close button is left alone, and
         // the commands that start afresh are pressed rarely, so games end.
         QWidget* focus = Form1->focusWidget();
-        const bool afresh = focus == Form1->BtnRetry || focus == Form1->BtnNewPanel || focus == Form1->BtnConfig;
+        const bool afresh
+            = focus == Form1->BtnRetry || focus == Form1->BtnNewPanel || focus == Form1->BtnConfig;
         if (below(2) == 0 || (afresh && below(8) != 0)) {
             said << "key Tab";
             QTest::keyClick(window(), Qt::Key_Tab);
@@ -215,8 +218,9 @@ void RandomWindow::Step(std::ostringstream& said)
             QTest::keyClick(window(), Qt::Key_Tab);
         }
     } else if (pick < 96) {
-        QPushButton* const buttons[] = {Form1->BitBtn1, Form1->BitBtn1, Form1->BitBtn1, Form1->BtnPrevious, Form1->BtnPrevious,
-            Form1->BtnRetry, Form1->BtnNewPanel, Form1->Button1, Form1->Button2, Form1->BtnConfig};
+        QPushButton* const buttons[]
+            = {Form1->BitBtn1, Form1->BitBtn1, Form1->BitBtn1, Form1->BtnPrevious, Form1->BtnPrevious,
+                Form1->BtnRetry, Form1->BtnNewPanel, Form1->Button1, Form1->Button2, Form1->BtnConfig};
         QPushButton* b = buttons[below(static_cast<int>(std::size(buttons)))];
         pointer_ = b->geometry().center();
         said << "click on " << b->objectName().toStdString();
@@ -246,8 +250,8 @@ void RandomWindow::ModalInterlude(std::ostringstream& said)
 // its modal loop, should the next event open it.
 void RandomWindow::ArmSettings(std::ostringstream& said)
 {
-    static const char* const texts[] = {"8", "9", "12", "19", "40", "3", "5", "6", "100", "-3", " 12", "12 ", "",
-        "abc", "0x10", "$1F", "99999999999", "7"};
+    static const char* const texts[] = {"8", "9", "12", "19", "40", "3", "5", "6", "100", "-3", " 12", "12 ",
+        "", "abc", "0x10", "$1F", "99999999999", "7"};
     QString values[3];
     for (QString& v : values)
         v = QString::fromLatin1(texts[below(static_cast<int>(std::size(texts)))]);
@@ -388,7 +392,8 @@ std::string RandomWindow::Check()
     if (Form1->Label11->text() != QString::number(g.Score + pendingPotionCharge_))
         fault << "score label " << Form1->Label11->text().toStdString() << ", score " << g.Score << "\n";
     if (Form1->Label2->text() != QString::number(panels))
-        fault << "panel label " << Form1->Label2->text().toStdString() << ", the board holds " << panels << "\n";
+        fault << "panel label " << Form1->Label2->text().toStdString() << ", the board holds " << panels
+              << "\n";
     if (pendingPotionCharge_ == 0) {
         TLabel* const legend[]
             = {Form1->Label3, Form1->Label4, Form1->Label5, Form1->Label6, Form1->Label7, Form1->Label12};
@@ -396,8 +401,8 @@ std::string RandomWindow::Check()
         for (int k = 1; k <= engine::KindCountMax; ++k) {
             const QString shown = k <= g.KindCount ? QString::number(counts[k]) : QString();
             if (legend[k - 1]->text() != shown)
-                fault << "legend of kind " << k << " reads " << legend[k - 1]->text().toStdString() << ", the board holds "
-                      << counts[k] << "\n";
+                fault << "legend of kind " << k << " reads " << legend[k - 1]->text().toStdString()
+                      << ", the board holds " << counts[k] << "\n";
             if (k <= g.KindCount && counts[k] == 0)
                 bonus += engine::ClearedKindBonus;
         }
@@ -406,7 +411,8 @@ std::string RandomWindow::Check()
     }
     if (Form1->BitBtn1->text() != QStringLiteral("魔法薬 %1").arg(g.PotionsLeft))
         fault << "potion button reads " << Form1->BitBtn1->text().toStdString() << "\n";
-    for (QPushButton* b : {Form1->BtnConfig, Form1->BtnNewPanel, Form1->BtnRetry, Form1->BtnPrevious, Form1->Button1})
+    for (QPushButton* b :
+        {Form1->BtnConfig, Form1->BtnNewPanel, Form1->BtnRetry, Form1->BtnPrevious, Form1->Button1})
         if (b->isEnabled() == g.PotionMode)
             fault << b->objectName().toStdString() << (g.PotionMode ? " enabled in" : " disabled outside")
                   << " the potion mode\n";

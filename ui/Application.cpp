@@ -1,5 +1,8 @@
 #include "Application.h"
 
+#include <QLibraryInfo>
+#include <QTranslator>
+
 #include "About.h"
 #include "Controls.h"
 #include "Errors.h"
@@ -27,6 +30,12 @@ TApplication::TApplication(int& argc, char** argv)
     setDesktopFileName(QStringLiteral("net.zemmick.Zemmick"));
     // Form1 ends the program itself, whatever else is open.
     setQuitOnLastWindowClosed(false);
+    // The standard boxes' buttons (はい(&Y), キャンセル...) speak the
+    // program's language whatever the user's locale; without the file they
+    // stay in English.
+    auto* translator = new QTranslator(this);
+    if (translator->load(QStringLiteral("qtbase_ja"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(translator);
 }
 
 TApplication::~TApplication()

@@ -1,6 +1,7 @@
 #include "Controls.h"
 
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -87,9 +88,14 @@ TUpDown::TUpDown(QWidget* parent, const QString& name)
     // Clicking the arrows leaves the focus in the field being edited.
     setFocusPolicy(Qt::TabFocus);
     connect(repeat_, &QTimer::timeout, this, [this] {
+        // The release may never reach the spinner (its dialog closed by a
+        // key while the button was held): repeat only while it is held.
+        if (held_ == 0 || !(QGuiApplication::mouseButtons() & Qt::LeftButton)) {
+            stopRepeat();
+            return;
+        }
         repeat_->setInterval(50);
-        if (held_ != 0)
-            step(held_);
+        step(held_);
     });
 }
 
@@ -186,12 +192,27 @@ void TUpDown::mousePressEvent(QMouseEvent* event)
 
 void TUpDown::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton) {
-        held_ = 0;
-        repeat_->stop();
-        update();
-    }
+    if (event->button() == Qt::LeftButton)
+        stopRepeat();
     QWidget::mouseReleaseEvent(event);
+}
+
+void TUpDown::hideEvent(QHideEvent* event)
+{
+    stopRepeat();
+    QWidget::hideEvent(event);
+}
+
+bool TUpDown::repeating() const
+{
+    return repeat_->isActive();
+}
+
+void TUpDown::stopRepeat()
+{
+    held_ = 0;
+    repeat_->stop();
+    update();
 }
 
 void TUpDown::focusInEvent(QFocusEvent* event)

@@ -92,6 +92,9 @@ public:
     void setIncrement(int value) { increment_ = value; }
     void setWrap(bool wrap) { wrap_ = wrap; }
 
+    // Whether a held arrow is repeating its step.
+    bool repeating() const;
+
     // Puts the position, brought into the range, into the field.
     void setPosition(int value);
     int position() const { return position_; }
@@ -111,9 +114,11 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
 
 private:
     bool handleKey(QKeyEvent* event);
+    void stopRepeat();
 
     QLineEdit* edit_ = nullptr;
     QTimer* repeat_;

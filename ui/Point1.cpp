@@ -2,6 +2,8 @@
 
 #include <QCloseEvent>
 #include <QLocale>
+#include <QRegularExpression>
+#include <cstdio>
 
 #include "Errors.h"
 #include "Zemmick1.h"
@@ -73,9 +75,18 @@ TForm3::TForm3()
 
 QString TForm3::StandardScoreText(double value)
 {
-    QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale.toString(value, 'f', 4);
+    // Four true decimals. Only the decimal separator is the user's: the
+    // digits and the minus sign stay those of every other figure here.
+    char text[64];
+    std::snprintf(text, sizeof text, "%.4f", value);
+    QString result = QString::fromLatin1(text);
+    // snprintf writes the C library's separator (Qt sets that locale from
+    // the environment); whichever it is, it is the one non-digit after the
+    // sign.
+    const qsizetype point = result.indexOf(QRegularExpression(QStringLiteral("[^-0-9]")));
+    if (point >= 0)
+        result.replace(point, 1, QLocale().decimalPoint());
+    return result;
 }
 
 void TForm3::FormShow(QObject*)
