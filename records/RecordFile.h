@@ -14,6 +14,13 @@ namespace records {
 
 inline constexpr const char* RecordFileName = "PointRec.dat";
 
+// What a read takes of the file at most: its first 32 MiB (up to the last
+// line end within them), and of those the first 200,000 rows, some fifty
+// years of ten games a day. The table then holds at most about 40 MB, and
+// the read takes a fraction of a second.
+inline constexpr std::size_t MaxRecordFileBytes = std::size_t{32} << 20;
+inline constexpr std::size_t MaxRecordRows = 200'000;
+
 // Reads the rows of a file one by one. Each line is read by the writer's
 // layout when it fits it, else by value; the further texts come back
 // formatted with the writer's widths, the name as its 20 bytes, the time
