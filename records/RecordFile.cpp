@@ -24,8 +24,8 @@
 //
 // What a malformed line gives:
 // - A number that cannot be read (missing, a lone sign, a letter) counts as
-//   0, and reading goes on at the same place, so every later figure is 0 too
-//   and the time text keeps the rest of the line as it stands.
+//   0, and reading goes on at the same place: every later figure is 0 too,
+//   the time text keeps the rest of the line as it stands.
 // - An integer beyond the int range is clamped to INT_MIN or INT_MAX; a real
 //   number beyond a double becomes the largest double of its sign, one too
 //   small for a double becomes 0.
@@ -132,23 +132,8 @@ void ValueFigure(const char*& p, const char* end, std::size_t index, Figure& fig
     p = numberEnd;
 }
 
-// Whether a figure's text is exactly what the writer's format makes of its
-// number, and so can be kept as it stands.
-bool Canonical(const Figure& f, std::size_t index)
-{
-    const char* digits = f.First + (*f.First == '-');
-    if (f.Text.empty() || (*digits == '0' && f.Last - digits > 1 && digits[1] != '.')) {
-        return false; // formatted anew, or a leading zero
-    }
-    if (index == 0) {
-        // Up to 15 significant digits a double keeps the four decimals.
-        return *f.First != '+' && f.Last - digits <= 15 + 1;
-    }
-    return *f.First == '-' ? *digits != '0' : *f.First != '+';
-}
-
-// The writer's text of a figure, into `out`; empty when the number cannot be
-// read by the layout (out of range).
+// The writer's text of a figure's number, into out (0 when there is none);
+// false when the layout cannot take the number (beyond its range).
 bool Format(const Figure& f, std::size_t index, bool byLayout, std::string& out)
 {
     if (index == 0) {
@@ -212,12 +197,11 @@ bool RecordReader::readLine(std::string_view line, RowTexts& texts)
         byLayout = LayoutFigure(p, end, i, figures[i]);
     }
     byLayout = byLayout && (p == end || !IsDigit(*p));
-    if (byLayout) {
-        for (std::size_t i = 0; byLayout && i < FigureCount; ++i) {
-            if (!Canonical(figures[i], i)) {
-                byLayout = Format(figures[i], i, true, formatted_[i + 1]);
-                figures[i].Text = formatted_[i + 1];
-            }
+    // A figure in the writer's format stays a view of the line.
+    for (std::size_t i = 0; byLayout && i < FigureCount; ++i) {
+        byLayout = Format(figures[i], i, true, formatted_[i + 1]);
+        if (formatted_[i + 1] != figures[i].Text) {
+            figures[i].Text = formatted_[i + 1];
         }
     }
     if (!byLayout) {
@@ -267,7 +251,7 @@ void AppendRecordLine(std::string& out, const RowTexts& texts)
         const char* p = text.data();
         const char* const end = p + text.size();
         if (!(LayoutFigure(p, end, i, figure) && p == end && figure.Text.data() == text.data()
-                && (Canonical(figure, i) || (Format(figure, i, true, formatted) && formatted == text)))) {
+                && Format(figure, i, true, formatted) && formatted == text)) {
             p = text.data();
             ValueFigure(p, end, i, figure);
             Format(figure, i, false, formatted);
@@ -287,38 +271,28 @@ void AppendRecordLine(std::string& out, const RowTexts& texts)
     out += "\r\n";
 }
 
-namespace {
-
-template <class Rows, class TextsAt>
-std::string WriteRows(const Rows& rows, std::size_t count, TextsAt textsAt)
+std::string WriteRecordFile(const RecordTable& table)
 {
     std::size_t size = 0;
-    for (std::size_t r = 0; r < count; ++r) {
-        const RowTexts texts = textsAt(rows, r);
-        size += std::max(texts[NameColumn].size(), NameLimit) + 4;
+    for (int r = 0; r < table.rowCount(); ++r) {
+        size += std::max(table.text(r, NameColumn).size(), NameLimit) + 4;
         for (int i = 1; i < ColumnCount; ++i) {
-            size += texts[static_cast<std::size_t>(i)].size();
+            size += table.text(r, i).size();
         }
     }
     std::string bytes;
     bytes.reserve(size);
-    for (std::size_t r = 0; r < count; ++r) {
-        AppendRecordLine(bytes, textsAt(rows, r));
+    for (int r = 0; r < table.rowCount(); ++r) {
+        AppendRecordLine(bytes, table.texts(r));
     }
     return bytes;
 }
 
-} // namespace
-
 std::string WriteRecordFile(const std::vector<RecordRow>& rows)
 {
-    return WriteRows(rows, rows.size(), [](const auto& all, std::size_t r) { return TextsOf(all[r]); });
-}
-
-std::string WriteRecordFile(const RecordTable& table)
-{
-    return WriteRows(table, static_cast<std::size_t>(table.rowCount()),
-        [](const auto& all, std::size_t r) { return all.texts(static_cast<int>(r)); });
+    RecordTable table;
+    table.replaceRows(rows);
+    return WriteRecordFile(table);
 }
 
 std::vector<RecordRow> ReadRecordFile(std::string_view bytes)
