@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "RecordDisk.h"
 #include "RecordFile.h"
 #include "RecordRow.h"
 #include "RecordTable.h"
@@ -155,12 +156,12 @@ std::filesystem::path RecordFileOf(std::size_t bytes)
 }
 
 // What the table window does at start-up: the file's bytes into memory, the
-// rows out of them into the table.
+// rows out of them into the table, both within the read's limits.
 void LoadTable(const std::filesystem::path& path, RecordTable& table)
 {
-    std::ifstream in(path, std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(in), {}};
-    table.replaceRows(ReadRecordFile(bytes));
+    std::string bytes;
+    ReadRegularFile(path.c_str(), MaxRecordFileBytes, bytes);
+    ReadRecordFile(bytes, table, MaxRecordRows);
 }
 
 // Start-up with a record file of 100 MB: the time to load it, and the heap it
@@ -197,7 +198,7 @@ void BM_TableMemoryPer100kRows(benchmark::State& state)
         const long long before = LiveBytes;
         PeakBytes = before;
         RecordTable table;
-        table.replaceRows(ReadRecordFile(bytes));
+        ReadRecordFile(bytes, table, MaxRecordRows);
         kept = LiveBytes - before;
         peak = PeakBytes - before;
         benchmark::DoNotOptimize(table.rowCount());

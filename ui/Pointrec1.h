@@ -27,7 +27,6 @@ public:
 
     // Whether the rows show check boxes (while deleting is permitted).
     void setCheckable(bool on);
-    bool checkable() const { return checkable_; }
 
     // The table changed under the model: rows added, removed or reordered.
     void tableChanged();
