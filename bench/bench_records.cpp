@@ -1,16 +1,61 @@
 // The record file and the table at the sizes a long-kept record reaches.
 #include <benchmark/benchmark.h>
 
+#include <atomic>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <malloc.h>
+#include <new>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "RecordDisk.h"
 #include "RecordFile.h"
 #include "RecordRow.h"
 #include "RecordTable.h"
 
 using namespace records;
+
+// Every allocation through operator new is counted, so a benchmark can tell
+// how much the heap holds (live) and held at most (peak).
+namespace {
+std::atomic<long long> LiveBytes{0};
+std::atomic<long long> PeakBytes{0};
+
+void Count(long long bytes)
+{
+    const long long now = LiveBytes += bytes;
+    long long peak = PeakBytes.load();
+    while (now > peak && !PeakBytes.compare_exchange_weak(peak, now)) { }
+}
+} // namespace
+
+void* operator new(std::size_t size)
+{
+    void* p = std::malloc(size == 0 ? 1 : size);
+    if (p == nullptr) {
+        throw std::bad_alloc();
+    }
+    Count(static_cast<long long>(malloc_usable_size(p)));
+    return p;
+}
+
+void operator delete(void* p) noexcept
+{
+    if (p != nullptr) {
+        Count(-static_cast<long long>(malloc_usable_size(p)));
+        std::free(p);
+    }
+}
+
+void operator delete(void* p, std::size_t) noexcept
+{
+    operator delete(p);
+}
 
 namespace {
 
@@ -90,5 +135,78 @@ BENCHMARK(BM_SortByFigureColumn)
     ->Args({100'000, 1})
     ->Args({100'000, 0})
     ->Unit(benchmark::kMillisecond);
+
+// --- loading the record file at start-up ----------------------------------------
+
+// A record file of game rows of about this many bytes, made once per size in
+// the temporary directory.
+std::filesystem::path RecordFileOf(std::size_t bytes)
+{
+    const auto path
+        = std::filesystem::temp_directory_path() / ("zemmick-bench-" + std::to_string(bytes) + ".dat");
+    if (std::filesystem::exists(path) && std::filesystem::file_size(path) >= bytes) {
+        return path;
+    }
+    const std::string block = WriteRecordFile(GameRows(10'000));
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    for (std::size_t written = 0; written < bytes; written += block.size()) {
+        out.write(block.data(), static_cast<std::streamsize>(block.size()));
+    }
+    return path;
+}
+
+// What the table window does at start-up: the file's bytes into memory, the
+// rows out of them into the table, both within the read's limits.
+void LoadTable(const std::filesystem::path& path, RecordTable& table)
+{
+    std::string bytes;
+    ReadRegularFile(path.c_str(), MaxRecordFileBytes, bytes);
+    ReadRecordFile(bytes, table, MaxRecordRows);
+}
+
+// Start-up with a record file of 100 MB: the time to load it, and the heap it
+// needs at most and keeps.
+void BM_LoadRecordFile100MB(benchmark::State& state)
+{
+    const auto path = RecordFileOf(100'000'000);
+    long long rows = 0;
+    long long peak = 0;
+    long long kept = 0;
+    for (auto _ : state) {
+        const long long before = LiveBytes;
+        PeakBytes = before;
+        RecordTable table;
+        LoadTable(path, table);
+        rows = table.rowCount();
+        peak = PeakBytes - before;
+        kept = LiveBytes - before;
+        benchmark::DoNotOptimize(table.rowCount());
+    }
+    state.counters["rows"] = static_cast<double>(rows);
+    state.counters["peakMB"] = static_cast<double>(peak) / 1e6;
+    state.counters["keptMB"] = static_cast<double>(kept) / 1e6;
+}
+BENCHMARK(BM_LoadRecordFile100MB)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The heap a table of 100,000 game rows holds once loaded from its file.
+void BM_TableMemoryPer100kRows(benchmark::State& state)
+{
+    const std::string bytes = WriteRecordFile(GameRows(100'000));
+    long long kept = 0;
+    long long peak = 0;
+    for (auto _ : state) {
+        const long long before = LiveBytes;
+        PeakBytes = before;
+        RecordTable table;
+        ReadRecordFile(bytes, table, MaxRecordRows);
+        kept = LiveBytes - before;
+        peak = PeakBytes - before;
+        benchmark::DoNotOptimize(table.rowCount());
+    }
+    state.counters["fileMB"] = static_cast<double>(bytes.size()) / 1e6;
+    state.counters["keptMB"] = static_cast<double>(kept) / 1e6;
+    state.counters["peakMB"] = static_cast<double>(peak) / 1e6;
+}
+BENCHMARK(BM_TableMemoryPer100kRows)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace

@@ -1,7 +1,6 @@
 #include "RecordCompare.h"
 
 #include <algorithm>
-#include <charconv>
 #include <climits>
 #include <limits>
 
@@ -15,9 +14,9 @@ unsigned char Fold(char c)
     return byte >= 'a' && byte <= 'z' ? static_cast<unsigned char>(byte - ('a' - 'A')) : byte;
 }
 
-bool IsDigit(char c)
+const char* SkipBlanks(const char* p, const char* end)
 {
-    return c >= '0' && c <= '9';
+    return std::find_if(p, end, [](char c) { return c != ' '; });
 }
 
 } // namespace
@@ -39,64 +38,44 @@ int CompareText(std::string_view a, std::string_view b)
 
 std::optional<double> FigureValue(std::string_view text)
 {
-    const char* p = text.data();
-    const char* const end = p + text.size();
-    while (p != end && *p == ' ') {
-        ++p;
-    }
-    bool negative = false;
-    if (p != end && (*p == '+' || *p == '-')) {
-        negative = *p == '-';
-        ++p;
-    }
-    const char* const number = p;
-    const char* lead = nullptr; // the first digit that is not 0
-    bool pointSeen = false;
-    bool digitSeen = false;
-    bool leadBeforePoint = false;
-    for (; p != end; ++p) {
-        if (IsDigit(*p)) {
-            digitSeen = true;
-            if (lead == nullptr && *p != '0') {
-                lead = p;
-                leadBeforePoint = !pointSeen;
-            }
-        } else if (*p == '.' && !pointSeen) {
-            pointSeen = true;
-        } else {
-            break;
-        }
-    }
-    const char* const numberEnd = p;
-    while (p != end && *p == ' ') {
-        ++p;
-    }
-    if (!digitSeen || p != end) {
+    const char* const end = text.data() + text.size();
+    const char* const number = SkipBlanks(text.data(), end);
+    const char* const numberEnd = ScanNumber(number, end, Fraction | PlusSign);
+    if (numberEnd == nullptr || SkipBlanks(numberEnd, end) != end) {
         return std::nullopt;
     }
-    double value = 0;
-    const auto result = std::from_chars(number, numberEnd, value, std::chars_format::fixed);
-    if (result.ec == std::errc::result_out_of_range) {
-        // Hundreds of digits: beyond a double on the large side, or a
-        // fraction too small for one.
-        value = lead != nullptr && leadBeforePoint ? std::numeric_limits<double>::infinity() : 0.0;
-    } else if (result.ec != std::errc{} || result.ptr != numberEnd) {
-        return std::nullopt;
+    const RealNumber real = RealValue(number, numberEnd);
+    if (real.Range == 0) {
+        return real.Value;
     }
-    return negative ? -value : value;
+    // Hundreds of digits: beyond a double on the large side, or a fraction
+    // too small for one.
+    const double magnitude = real.Range > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    return *number == '-' ? -magnitude : magnitude;
+}
+
+SortKey KeyOf(std::string_view text, int column)
+{
+    if (column >= FirstFigureColumn && column <= LastFigureColumn) {
+        return {text, FigureValue(text)};
+    }
+    return {text, std::nullopt};
+}
+
+int CompareKeys(const SortKey& a, const SortKey& b)
+{
+    if (a.Value && b.Value) {
+        return (*a.Value > *b.Value) - (*a.Value < *b.Value);
+    }
+    if (a.Value || b.Value) {
+        return a.Value ? 1 : -1;
+    }
+    return CompareText(a.Text, b.Text);
 }
 
 int CompareFigure(std::string_view a, std::string_view b)
 {
-    const std::optional<double> x = FigureValue(a);
-    const std::optional<double> y = FigureValue(b);
-    if (x && y) {
-        return (*x > *y) - (*x < *y);
-    }
-    if (x || y) {
-        return x ? 1 : -1;
-    }
-    return CompareText(a, b);
+    return CompareKeys(KeyOf(a, FirstFigureColumn), KeyOf(b, FirstFigureColumn));
 }
 
 int CompareColumn(const RecordRow& a, const RecordRow& b, int column)
@@ -105,10 +84,7 @@ int CompareColumn(const RecordRow& a, const RecordRow& b, int column)
         return 0;
     }
     const auto i = static_cast<std::size_t>(column);
-    if (column >= FirstFigureColumn && column <= LastFigureColumn) {
-        return CompareFigure(a.Texts[i], b.Texts[i]);
-    }
-    return CompareText(a.Texts[i], b.Texts[i]);
+    return CompareKeys(KeyOf(a.Texts[i], column), KeyOf(b.Texts[i], column));
 }
 
 } // namespace records

@@ -7,12 +7,15 @@
 // 1. By the writer's layout: the 20-byte name, then the eleven figures with
 //    their minimum widths. A figure that starts with a blank is exactly its
 //    width long, blanks then one number; any other figure is one number of at
-//    least its width. The integers are '-'? digits and must fit an int; the
-//    standard score is '-'? digits '.' and exactly four digits, as "%10.4f"
-//    writes it, so a figure glued to its right stays apart. The rest of the
-//    line is the time text and must begin with a blank. This takes every line
-//    the writer writes, also when an undo charge of 10000 or more fills its
-//    field and runs into the panels left ("    510000" is 5 and 10000).
+//    least its width, after a tab where the writer put one to keep it apart
+//    from a figure before it that filled its width too. The integers are
+//    '-'? digits and must fit an int; the standard score is '-'? digits '.'
+//    and exactly four digits, as "%10.4f" writes it, so a figure glued to its
+//    right stays apart. The rest of the line is the time text; it may not
+//    begin with a digit, which would belong to the last figure. This takes
+//    every line the writer writes, also when an undo charge of 10000 or more
+//    fills its field and runs into the panels left ("    510000" is 5 and
+//    10000).
 // 2. Otherwise by value, as scanf's "%20c %lf %d ..." would read it, but
 //    within the line: each number skips blanks, tabs, CRs, VTs and FFs first;
 //    "%d" takes an optional sign and digits, "%lf" a decimal number with an
@@ -21,8 +24,8 @@
 //
 // What a malformed line gives:
 // - A number that cannot be read (missing, a lone sign, a letter) counts as
-//   0, and reading goes on at the same place, so every later figure is 0 too
-//   and the time text keeps the rest of the line as it stands.
+//   0, and reading goes on at the same place: every later figure is 0 too,
+//   the time text keeps the rest of the line as it stands.
 // - An integer beyond the int range is clamped to INT_MIN or INT_MAX; a real
 //   number beyond a double becomes the largest double of its sign, one too
 //   small for a double becomes 0.
@@ -39,13 +42,15 @@
 #include <algorithm>
 #include <cfloat>
 #include <charconv>
-#include <climits>
 
 namespace records {
 
 namespace {
 
 constexpr std::size_t FigureCount = FigureWidths.size();
+// The figure from which on one may follow another that filled its width
+// (the erase points after the score; the standard score ends by itself).
+constexpr std::size_t FirstSeparable = 2;
 
 bool IsDigit(char c)
 {
@@ -59,138 +64,6 @@ bool IsSpace(char c)
     return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
 }
 
-struct LineFigures {
-    double StandardScore = 0;
-    std::array<int, FigureCount - 1> Integers{};
-    // By the layout, a figure already in the writer's form is kept as its
-    // bytes, which saves formatting it again; empty when it must be.
-    std::array<std::string_view, FigureCount> Fields{};
-    std::size_t TimeStart = 0; // where the time text begins in the line
-};
-
-// Whether the digits of a number start as printf writes them: no leading
-// zero but for a lone 0.
-bool NoLeadingZero(const char* digits, const char* end)
-{
-    return *digits != '0' || end - digits == 1;
-}
-
-// --- by the writer's layout --------------------------------------------------
-
-// The end of the integer '-'? digits+ that starts at p, or nullptr.
-const char* ScanInteger(const char* p, const char* end)
-{
-    if (p != end && *p == '-') {
-        ++p;
-    }
-    const char* digits = p;
-    while (p != end && IsDigit(*p)) {
-        ++p;
-    }
-    return p == digits ? nullptr : p;
-}
-
-// The end of the standard score '-'? digits+ '.' four digits that starts at
-// p, or nullptr.
-const char* ScanStandardScore(const char* p, const char* end)
-{
-    p = ScanInteger(p, end);
-    if (p == nullptr || end - p < 5 || *p != '.') {
-        return nullptr;
-    }
-    for (int i = 1; i <= 4; ++i) {
-        if (!IsDigit(p[i])) {
-            return nullptr;
-        }
-    }
-    return p + 5;
-}
-
-// One figure at p by the layout; on success [first, last) is its number and
-// p has moved past the figure.
-template <class Scan>
-bool LayoutFigure(
-    const char*& p, const char* end, int width, Scan scan, const char*& first, const char*& last)
-{
-    if (p == end) {
-        return false;
-    }
-    if (*p == ' ') {
-        if (end - p < width) {
-            return false;
-        }
-        const char* fieldEnd = p + width;
-        const char* q = p;
-        while (q != fieldEnd && *q == ' ') {
-            ++q;
-        }
-        if (q == fieldEnd || scan(q, fieldEnd) != fieldEnd) {
-            return false;
-        }
-        first = q;
-        last = fieldEnd;
-        p = fieldEnd;
-        return true;
-    }
-    const char* numberEnd = scan(p, end);
-    if (numberEnd == nullptr || numberEnd - p < width) {
-        return false;
-    }
-    first = p;
-    last = numberEnd;
-    p = numberEnd;
-    return true;
-}
-
-bool ReadByLayout(std::string_view line, LineFigures& figures)
-{
-    if (line.size() < NameLimit) {
-        return false;
-    }
-    const char* const begin = line.data();
-    const char* const end = begin + line.size();
-    const char* p = begin + NameLimit;
-    const char* first = nullptr;
-    const char* last = nullptr;
-
-    const char* field = p;
-    if (!LayoutFigure(p, end, FigureWidths[0], ScanStandardScore, first, last)) {
-        return false;
-    }
-    // Up to 15 significant digits a double keeps the four decimals, so the
-    // text printf would write is the text as it stands.
-    const char* digits = first + (*first == '-');
-    if (NoLeadingZero(digits, last - 5) && last - digits <= 15 + 1) {
-        figures.Fields[0] = std::string_view(field, static_cast<std::size_t>(p - field));
-    } else {
-        const auto real = std::from_chars(first, last, figures.StandardScore, std::chars_format::fixed);
-        if (real.ec != std::errc{} || real.ptr != last) {
-            return false;
-        }
-    }
-    for (std::size_t i = 1; i < FigureCount; ++i) {
-        field = p;
-        if (!LayoutFigure(p, end, FigureWidths[i], ScanInteger, first, last)) {
-            return false;
-        }
-        const auto integer = std::from_chars(first, last, figures.Integers[i - 1]);
-        if (integer.ec != std::errc{} || integer.ptr != last) {
-            return false;
-        }
-        digits = first + (*first == '-');
-        if (NoLeadingZero(digits, last) && !(*first == '-' && *digits == '0')) {
-            figures.Fields[i] = std::string_view(field, static_cast<std::size_t>(p - field));
-        }
-    }
-    if (p == end || *p != ' ') {
-        return false;
-    }
-    figures.TimeStart = static_cast<std::size_t>(p - begin);
-    return true;
-}
-
-// --- by value ----------------------------------------------------------------
-
 const char* SkipSpace(const char* p, const char* end)
 {
     while (p != end && IsSpace(*p)) {
@@ -199,214 +72,254 @@ const char* SkipSpace(const char* p, const char* end)
     return p;
 }
 
-// The digits [first, last) with their sign as an int, clamped to its range.
-int ClampedInteger(const char* first, const char* last, bool negative)
+std::string_view View(const char* first, const char* last)
 {
-    constexpr long long limit = static_cast<long long>(INT_MAX) + 1;
-    long long magnitude = 0;
-    for (const char* p = first; p != last; ++p) {
-        magnitude = std::min(magnitude * 10 + (*p - '0'), limit);
-    }
-    if (negative) {
-        return static_cast<int>(-magnitude);
-    }
-    return static_cast<int>(std::min<long long>(magnitude, INT_MAX));
+    return {first, static_cast<std::size_t>(last - first)};
 }
 
-// "%d": an optional sign and at least one digit after white space. On
-// failure nothing is consumed.
-bool ReadInteger(const char*& p, const char* end, int& value)
+// A figure's text and its number, as one of the readers found them.
+struct Figure {
+    std::string_view Text; // the whole field
+    const char* First = nullptr; // the number within it
+    const char* Last = nullptr;
+};
+
+// One figure at p by the layout; p moves past it.
+bool LayoutFigure(const char*& p, const char* end, std::size_t index, Figure& figure)
 {
-    const char* q = SkipSpace(p, end);
-    bool negative = false;
-    if (q != end && (*q == '+' || *q == '-')) {
-        negative = *q == '-';
-        ++q;
-    }
-    const char* digits = q;
-    while (q != end && IsDigit(*q)) {
-        ++q;
-    }
-    if (q == digits) {
+    const auto width = static_cast<std::ptrdiff_t>(FigureWidths[index]);
+    const unsigned form = index == 0 ? FourDecimals : IntegerForm;
+    if (p == end) {
         return false;
     }
-    value = ClampedInteger(digits, q, negative);
-    p = q;
-    return true;
-}
-
-// Whether a decimal number with the significant digits in [intFirst,
-// intLast) '.' [fracFirst, fracLast) and this exponent is at least 1 in
-// magnitude; decides which way a number out of a double's range went.
-bool AtLeastOne(const char* intFirst, const char* intLast, const char* fracFirst, const char* fracLast,
-    long long exponent)
-{
-    const char* lead = std::find_if(intFirst, intLast, [](char c) { return c != '0'; });
-    long long position = 0; // the decimal place of the leading digit, 1 for units
-    if (lead != intLast) {
-        position = intLast - lead;
-    } else {
-        const char* fracLead = std::find_if(fracFirst, fracLast, [](char c) { return c != '0'; });
-        if (fracLead == fracLast) {
+    if (*p == ' ') {
+        if (end - p < width) {
             return false;
         }
-        position = -(fracLead - fracFirst);
-    }
-    return position + exponent > 0;
-}
-
-// "%lf" in decimal notation: sign, digits with an optional point and
-// fraction (a digit on at least one side), an exponent only when digits
-// follow its letter. On failure nothing is consumed.
-bool ReadReal(const char*& p, const char* end, double& value)
-{
-    const char* const start = SkipSpace(p, end);
-    const char* q = start;
-    bool negative = false;
-    if (q != end && (*q == '+' || *q == '-')) {
-        negative = *q == '-';
-        ++q;
-    }
-    const char* const intFirst = q;
-    while (q != end && IsDigit(*q)) {
-        ++q;
-    }
-    const char* const intLast = q;
-    const char* fracFirst = q;
-    const char* fracLast = q;
-    if (q != end && *q == '.') {
-        fracFirst = ++q;
-        while (q != end && IsDigit(*q)) {
-            ++q;
+        const char* const fieldEnd = p + width;
+        const char* const number = std::find_if(p, fieldEnd, [](char c) { return c != ' '; });
+        if (number == fieldEnd || ScanNumber(number, fieldEnd, form) != fieldEnd) {
+            return false;
         }
-        fracLast = q;
+        figure = {View(p, fieldEnd), number, fieldEnd};
+        p = fieldEnd;
+        return true;
     }
-    if (intFirst == intLast && fracFirst == fracLast) {
+    if (index >= FirstSeparable && *p == '\t' && end - p > 1 && IsDigit(p[1])) {
+        ++p;
+    }
+    const char* const numberEnd = ScanNumber(p, end, form);
+    if (numberEnd == nullptr || numberEnd - p < width) {
         return false;
     }
-    long long exponent = 0;
-    if (q != end && (*q == 'e' || *q == 'E')) {
-        const char* e = q + 1;
-        bool negativeExponent = false;
-        if (e != end && (*e == '+' || *e == '-')) {
-            negativeExponent = *e == '-';
-            ++e;
-        }
-        const char* expDigits = e;
-        while (e != end && IsDigit(*e)) {
-            exponent = std::min(exponent * 10 + (*e - '0'), 1'000'000'000LL);
-            ++e;
-        }
-        if (e != expDigits) {
-            q = e;
-            exponent = negativeExponent ? -exponent : exponent;
-        } else {
-            exponent = 0;
-        }
-    }
-    // from_chars reads this grammar too, but not a leading '+'.
-    const char* token = *start == '+' ? start + 1 : start;
-    const auto result = std::from_chars(token, q, value, std::chars_format::general);
-    if (result.ec == std::errc::result_out_of_range) {
-        const double magnitude = AtLeastOne(intFirst, intLast, fracFirst, fracLast, exponent) ? DBL_MAX : 0.0;
-        value = negative ? -magnitude : magnitude;
-    } else if (result.ec != std::errc{}) {
-        value = 0;
-    }
-    p = q;
+    figure = {View(p, numberEnd), p, numberEnd};
+    p = numberEnd;
     return true;
 }
 
-void ReadByValue(std::string_view line, LineFigures& figures)
+// One figure at p by value; p moves past it, or stays when no number is
+// there (the figure is then 0).
+void ValueFigure(const char*& p, const char* end, std::size_t index, Figure& figure)
 {
-    const char* const begin = line.data();
-    const char* const end = begin + line.size();
-    const char* p = begin + std::min(line.size(), NameLimit);
-    // A number that cannot be read leaves 0 and the place unchanged.
-    figures = LineFigures{};
-    ReadReal(p, end, figures.StandardScore);
-    for (int& value : figures.Integers) {
-        ReadInteger(p, end, value);
+    const char* const number = SkipSpace(p, end);
+    const char* const numberEnd
+        = ScanNumber(number, end, index == 0 ? Fraction | Exponent | PlusSign : PlusSign);
+    if (numberEnd == nullptr) {
+        figure = {};
+        return;
     }
-    figures.TimeStart = static_cast<std::size_t>(p - begin);
+    figure = {{}, number, numberEnd};
+    p = numberEnd;
 }
 
-void AppendRow(std::vector<RecordRow>& rows, std::string_view line)
+// The writer's text of a figure's number, into out (0 when there is none);
+// false when the layout cannot take the number (beyond its range).
+bool Format(const Figure& f, std::size_t index, bool byLayout, std::string& out)
 {
-    LineFigures figures;
-    if (!ReadByLayout(line, figures)) {
-        if (std::all_of(line.begin(), line.end(), IsSpace)) {
-            return;
+    if (index == 0) {
+        double value = 0;
+        if (f.First != nullptr) {
+            const RealNumber real = RealValue(f.First, f.Last);
+            if (real.Range != 0 && byLayout) {
+                return false;
+            }
+            value = real.Range > 0 ? DBL_MAX : real.Value;
+            if (*f.First == '-' && real.Range != 0) {
+                value = -value;
+            }
         }
-        ReadByValue(line, figures);
+        out = FormatStandardScore(value);
+        return true;
     }
-    auto& texts = rows.emplace_back().Texts;
-    std::string& name = texts[NameColumn];
-    name.reserve(NameLimit);
-    name.assign(line.substr(0, NameLimit));
-    name.resize(NameLimit, ' ');
-    if (!figures.Fields[0].empty()) {
-        texts[1].assign(figures.Fields[0]);
-    } else {
-        texts[1] = FormatStandardScore(figures.StandardScore);
-    }
-    for (std::size_t i = 1; i < FigureCount; ++i) {
-        if (!figures.Fields[i].empty()) {
-            texts[i + 1].assign(figures.Fields[i]);
+    int value = 0;
+    if (f.First != nullptr) {
+        if (byLayout) {
+            const auto result = std::from_chars(f.First, f.Last, value);
+            if (result.ec != std::errc{} || result.ptr != f.Last) {
+                return false;
+            }
         } else {
-            texts[i + 1] = FormatInteger(figures.Integers[i - 1], FigureWidths[i]);
+            value = IntegerValue(f.First, f.Last);
         }
     }
-    texts[TimeColumn].assign(line.substr(figures.TimeStart));
+    out = FormatInteger(value, FigureWidths[index]);
+    return true;
 }
 
 } // namespace
 
-std::string WriteRecordFile(const std::vector<RecordRow>& rows)
+bool RecordReader::next(RowTexts& texts)
+{
+    while (start_ < bytes_.size()) {
+        const std::size_t lineFeed = bytes_.find('\n', start_);
+        const std::size_t stop = lineFeed == std::string_view::npos ? bytes_.size() : lineFeed;
+        std::string_view line = bytes_.substr(start_, stop - start_);
+        start_ = stop + 1;
+        if (!line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        if (readLine(line, texts)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool RecordReader::readLine(std::string_view line, RowTexts& texts)
+{
+    const char* const begin = line.data();
+    const char* const end = begin + line.size();
+    std::array<Figure, FigureCount> figures;
+
+    bool byLayout = line.size() >= NameLimit;
+    const char* p = begin + std::min(line.size(), NameLimit);
+    for (std::size_t i = 0; byLayout && i < FigureCount; ++i) {
+        byLayout = LayoutFigure(p, end, i, figures[i]);
+    }
+    byLayout = byLayout && (p == end || !IsDigit(*p));
+    // A figure in the writer's format stays a view of the line.
+    for (std::size_t i = 0; byLayout && i < FigureCount; ++i) {
+        byLayout = Format(figures[i], i, true, formatted_[i + 1]);
+        if (formatted_[i + 1] != figures[i].Text) {
+            figures[i].Text = formatted_[i + 1];
+        }
+    }
+    if (!byLayout) {
+        if (std::all_of(line.begin(), line.end(), IsSpace)) {
+            return false;
+        }
+        p = begin + std::min(line.size(), NameLimit);
+        for (std::size_t i = 0; i < FigureCount; ++i) {
+            ValueFigure(p, end, i, figures[i]);
+            Format(figures[i], i, false, formatted_[i + 1]);
+            figures[i].Text = formatted_[i + 1];
+        }
+    }
+
+    if (line.size() >= NameLimit) {
+        texts[NameColumn] = line.substr(0, NameLimit);
+    } else {
+        std::string& name = formatted_[NameColumn];
+        name.assign(line);
+        name.resize(NameLimit, ' ');
+        texts[NameColumn] = name;
+    }
+    for (std::size_t i = 0; i < FigureCount; ++i) {
+        texts[i + 1] = figures[i].Text;
+    }
+    texts[TimeColumn] = View(p, end);
+    return true;
+}
+
+void AppendRecordLine(std::string& out, const RowTexts& texts)
+{
+    const auto appendLine = [&out](std::string_view text) {
+        const std::size_t from = out.size();
+        out += text;
+        std::replace(out.begin() + static_cast<std::ptrdiff_t>(from), out.end(), '\n', ' ');
+    };
+    const std::string_view name = texts[NameColumn].substr(0, NameLimit);
+    appendLine(name);
+    out.append(NameLimit - name.size(), ' ');
+
+    std::string formatted;
+    char previousLead = ' ';
+    for (std::size_t i = 0; i < FigureCount; ++i) {
+        std::string_view text = texts[i + 1];
+        // The figure read back by its own layout must give the same text.
+        Figure figure;
+        const char* p = text.data();
+        const char* const end = p + text.size();
+        if (!(LayoutFigure(p, end, i, figure) && p == end && figure.Text.data() == text.data()
+                && Format(figure, i, true, formatted) && formatted == text)) {
+            p = text.data();
+            ValueFigure(p, end, i, figure);
+            Format(figure, i, false, formatted);
+            text = formatted;
+        }
+        if (i >= FirstSeparable && IsDigit(text[0]) && previousLead != ' ') {
+            out += '\t';
+        }
+        previousLead = text[0];
+        out += text;
+    }
+    const std::string_view time = texts[TimeColumn];
+    if (!time.empty() && IsDigit(time[0])) {
+        out += ' ';
+    }
+    appendLine(time);
+    out += "\r\n";
+}
+
+std::string WriteRecordFile(const RecordTable& table)
 {
     std::size_t size = 0;
-    for (const RecordRow& row : rows) {
-        size += std::max(row.Texts[NameColumn].size(), NameLimit) + 2;
+    for (int r = 0; r < table.rowCount(); ++r) {
+        size += std::max(table.text(r, NameColumn).size(), NameLimit) + 4;
         for (int i = 1; i < ColumnCount; ++i) {
-            size += row.Texts[static_cast<std::size_t>(i)].size();
+            size += table.text(r, i).size();
         }
     }
     std::string bytes;
     bytes.reserve(size);
-    for (const RecordRow& row : rows) {
-        const std::string& name = row.Texts[NameColumn];
-        bytes += name;
-        if (name.size() < NameLimit) {
-            bytes.append(NameLimit - name.size(), ' ');
-        }
-        for (int i = 1; i < ColumnCount; ++i) {
-            bytes += row.Texts[static_cast<std::size_t>(i)];
-        }
-        bytes += "\r\n";
+    for (int r = 0; r < table.rowCount(); ++r) {
+        AppendRecordLine(bytes, table.texts(r));
     }
     return bytes;
+}
+
+std::string WriteRecordFile(const std::vector<RecordRow>& rows)
+{
+    RecordTable table;
+    table.replaceRows(rows);
+    return WriteRecordFile(table);
 }
 
 std::vector<RecordRow> ReadRecordFile(std::string_view bytes)
 {
     std::vector<RecordRow> rows;
-    // The writer's lines are longer than 80 bytes, so this is enough for its
-    // files without reserving much for a file of many short lines.
-    const auto lineFeeds = static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n'));
-    rows.reserve(std::min(lineFeeds + 1, bytes.size() / 20 + 1));
-
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        const std::size_t lineFeed = bytes.find('\n', start);
-        const std::size_t stop = lineFeed == std::string_view::npos ? bytes.size() : lineFeed;
-        std::string_view line = bytes.substr(start, stop - start);
-        start = stop + 1;
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
-        AppendRow(rows, line);
+    RecordReader reader(bytes);
+    RowTexts texts;
+    while (reader.next(texts)) {
+        rows.push_back(RowOf(texts));
     }
     return rows;
+}
+
+bool ReadRecordFile(std::string_view bytes, RecordTable& table, std::size_t maxRows)
+{
+    // The writer's lines are longer than 80 bytes, so this is enough for its
+    // files without reserving much for a file of many short lines.
+    table.startRead(bytes.size(), std::min(maxRows, bytes.size() / 80 + 1));
+    RecordReader reader(bytes);
+    RowTexts texts;
+    while (reader.next(texts)) {
+        if (static_cast<std::size_t>(table.rowCount()) == maxRows) {
+            return false;
+        }
+        table.addRead(texts);
+    }
+    return true;
 }
 
 } // namespace records

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 
 namespace records {
 
@@ -27,6 +28,12 @@ struct RecordRow {
 
     friend bool operator==(const RecordRow&, const RecordRow&) = default;
 };
+
+// A row's thirteen texts as views, for rows kept elsewhere (a table, a line
+// being read).
+using RowTexts = std::array<std::string_view, ColumnCount>;
+RowTexts TextsOf(const RecordRow& row);
+RecordRow RowOf(const RowTexts& texts);
 
 // The minimum width of each figure, FigureWidths[i] for Texts[i + 1]; a
 // value with more characters is written whole.
@@ -58,5 +65,31 @@ RecordRow MakeRecordRow(std::string name, const GameFigures& figures, const std:
 // file's reader formats what it parses with these, so both agree.
 std::string FormatInteger(int value, int width);
 std::string FormatStandardScore(double value);
+
+// The one scanner for the numbers of figure texts. ScanNumber returns the end
+// of the number that starts at p, or nullptr when none does. A number is a
+// sign ('-', or '+' with PlusSign), then digits; with Fraction an optional
+// point and digits after it (a digit on at least one side), with
+// FourDecimals a point and exactly four digits after at least one digit
+// (what "%10.4f" writes); with Exponent an 'e' or 'E', a sign and digits
+// when digits follow the letter.
+enum NumberForm : unsigned {
+    IntegerForm = 0,
+    Fraction = 1,
+    FourDecimals = 2,
+    Exponent = 4,
+    PlusSign = 8,
+};
+const char* ScanNumber(const char* p, const char* end, unsigned form);
+
+// The value of a number ScanNumber took. An integer beyond int is clamped
+// to its range; a real number beyond a double gives Range +1 (at least 1 in
+// magnitude) or -1 (too small), with Value 0, and the caller decides.
+int IntegerValue(const char* first, const char* last);
+struct RealNumber {
+    double Value = 0;
+    int Range = 0;
+};
+RealNumber RealValue(const char* first, const char* last);
 
 } // namespace records

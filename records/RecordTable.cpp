@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <numeric>
-#include <optional>
 
 #include "RecordCompare.h"
 
@@ -19,19 +18,53 @@ bool Before(int comparison, int factor)
 
 } // namespace
 
+std::string_view RecordTable::text(int row, int column) const
+{
+    return textOf(entries_[static_cast<std::size_t>(row)], column);
+}
+
+std::string_view RecordTable::textOf(const Entry& entry, int column) const
+{
+    const auto c = static_cast<std::size_t>(column);
+    const std::uint32_t begin = c == 0 ? 0 : entry.Ends[c - 1];
+    return std::string_view(bytes_).substr(entry.Start + begin, entry.Ends[c] - begin);
+}
+
+RowTexts RecordTable::texts(int row) const
+{
+    RowTexts texts;
+    for (int c = 0; c < ColumnCount; ++c) {
+        texts[static_cast<std::size_t>(c)] = text(row, c);
+    }
+    return texts;
+}
+
 std::vector<RecordRow> RecordTable::rows() const
 {
     std::vector<RecordRow> out;
     out.reserve(entries_.size());
-    for (const Entry& entry : entries_) {
-        out.push_back(entry.Row);
+    for (int i = 0; i < rowCount(); ++i) {
+        out.push_back(row(i));
     }
     return out;
 }
 
-void RecordTable::append(RecordRow row)
+RecordTable::Entry RecordTable::store(const RowTexts& texts)
 {
-    Entry entry{std::move(row), false};
+    Entry entry;
+    entry.Start = bytes_.size();
+    std::uint32_t length = 0;
+    for (std::size_t c = 0; c < texts.size(); ++c) {
+        bytes_ += texts[c];
+        length += static_cast<std::uint32_t>(texts[c].size());
+        entry.Ends[c] = length;
+    }
+    return entry;
+}
+
+void RecordTable::append(const RecordRow& row)
+{
+    const Entry entry = store(TextsOf(row));
     if (sortMode_ == SortMode::ByName) {
         // The table is sorted by name in the direction the last click on the
         // name column showed, the opposite of the one the next click will
@@ -39,13 +72,14 @@ void RecordTable::append(RecordRow row)
         // the row after every row it does not go before: where upper_bound
         // finds.
         const int shown = -sortDirections_[NameColumn];
+        const SortKey name = KeyOf(row.Texts[NameColumn], NameColumn);
         const auto place = std::upper_bound(
-            entries_.begin(), entries_.end(), entry, [shown](const Entry& a, const Entry& b) {
-                return Before(CompareText(a.Row.Texts[NameColumn], b.Row.Texts[NameColumn]), shown);
+            entries_.begin(), entries_.end(), name, [&](const SortKey& key, const Entry& other) {
+                return Before(CompareKeys(key, KeyOf(textOf(other, NameColumn), NameColumn)), shown);
             });
-        entries_.insert(place, std::move(entry));
+        entries_.insert(place, entry);
     } else {
-        entries_.push_back(std::move(entry));
+        entries_.push_back(entry);
     }
     modified_ = true;
 }
@@ -65,62 +99,74 @@ void RecordTable::sortByColumn(int column)
 
 void RecordTable::sortWith(int factor)
 {
-    const auto column = static_cast<std::size_t>(sortColumn_);
+    // Each text is parsed once, not at every comparison.
+    std::vector<SortKey> keys(entries_.size());
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        keys[i] = KeyOf(textOf(entries_[i], sortColumn_), sortColumn_);
+    }
     std::vector<std::size_t> order(entries_.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
-    const auto text
-        = [this, column](std::size_t i) -> const std::string& { return entries_[i].Row.Texts[column]; };
-
-    if (sortColumn_ >= FirstFigureColumn && sortColumn_ <= LastFigureColumn) {
-        // The same order as CompareFigure, with each text parsed once
-        // instead of at every comparison.
-        std::vector<std::optional<double>> values(entries_.size());
-        for (std::size_t i = 0; i < entries_.size(); ++i) {
-            values[i] = FigureValue(text(i));
-        }
-        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-            const auto& x = values[a];
-            const auto& y = values[b];
-            int comparison = 0;
-            if (x && y) {
-                comparison = (*x > *y) - (*x < *y);
-            } else if (x || y) {
-                comparison = x ? 1 : -1;
-            } else {
-                comparison = CompareText(text(a), text(b));
-            }
-            return Before(comparison, factor);
-        });
-    } else {
-        std::stable_sort(order.begin(), order.end(),
-            [&](std::size_t a, std::size_t b) { return Before(CompareText(text(a), text(b)), factor); });
-    }
+    std::stable_sort(order.begin(), order.end(),
+        [&](std::size_t a, std::size_t b) { return Before(CompareKeys(keys[a], keys[b]), factor); });
 
     std::vector<Entry> sorted;
     sorted.reserve(entries_.size());
     for (std::size_t i : order) {
-        sorted.push_back(std::move(entries_[i]));
+        sorted.push_back(entries_[i]);
     }
     entries_ = std::move(sorted);
 }
 
 void RecordTable::removeChecked()
 {
-    const auto removed = std::erase_if(entries_, [](const Entry& entry) { return entry.Checked; });
-    if (removed > 0) {
-        modified_ = true;
+    const auto removed = std::erase_if(entries_, [this](const Entry& entry) {
+        if (entry.Checked) {
+            unused_ += entry.Ends[ColumnCount - 1];
+        }
+        return entry.Checked;
+    });
+    if (removed == 0) {
+        return;
+    }
+    modified_ = true;
+    // Once removed rows hold most of the store, the rows left move together.
+    if (unused_ > bytes_.size() / 2) {
+        std::string kept;
+        kept.reserve(bytes_.size() - unused_);
+        for (Entry& entry : entries_) {
+            const std::uint64_t start = kept.size();
+            kept.append(bytes_, entry.Start, entry.Ends[ColumnCount - 1]);
+            entry.Start = start;
+        }
+        bytes_ = std::move(kept);
+        unused_ = 0;
     }
 }
 
-void RecordTable::replaceRows(std::vector<RecordRow> rows)
+void RecordTable::startRead(std::size_t bytes, std::size_t rows)
 {
     entries_.clear();
-    entries_.reserve(rows.size());
-    for (RecordRow& row : rows) {
-        entries_.push_back(Entry{std::move(row), false});
-    }
+    entries_.shrink_to_fit();
+    bytes_.clear();
+    bytes_.shrink_to_fit();
+    unused_ = 0;
+    bytes_.reserve(bytes);
+    entries_.reserve(rows);
     sortMode_ = SortMode::Off;
     modified_ = false;
+}
+
+void RecordTable::addRead(const RowTexts& texts)
+{
+    entries_.push_back(store(texts));
+}
+
+void RecordTable::replaceRows(const std::vector<RecordRow>& rows)
+{
+    startRead();
+    for (const RecordRow& row : rows) {
+        addRead(TextsOf(row));
+    }
 }
 
 } // namespace records

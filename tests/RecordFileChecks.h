@@ -49,23 +49,4 @@ inline std::string BrokenProperty(const std::vector<RecordRow>& rows)
     return {};
 }
 
-// Whether the writer's line for a row read from a file is sure to read back
-// as the same row: its time text begins with a blank, and no figure that
-// fills its width is followed by one that begins with a digit (the two would
-// run together into one number; the standard score, with its fixed four
-// decimals, is the exception).
-inline bool RoundTripExpected(const RecordRow& row)
-{
-    const auto& t = row.Texts;
-    if (t[TimeColumn].empty() || t[TimeColumn][0] != ' ') {
-        return false;
-    }
-    for (std::size_t i = 3; i <= LastFigureColumn; ++i) {
-        if (t[i - 1][0] != ' ' && t[i][0] >= '0' && t[i][0] <= '9') {
-            return false;
-        }
-    }
-    return true;
-}
-
 } // namespace records::checks

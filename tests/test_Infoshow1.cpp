@@ -11,6 +11,9 @@
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QTimer>
+#include <filesystem>
+#include <functional>
+#include <sys/stat.h>
 
 #include "About.h"
 #include "Infoshow1.h"
@@ -72,19 +75,20 @@ TEST_F(InfoWindow, HasItsLayoutAndTabOrder)
     CreateForms();
     EXPECT_EQ(Form5->objectName(), "Form5");
     EXPECT_EQ(Form5->windowTitle(), QStringLiteral("情報（遊び方等）"));
-    EXPECT_EQ(Form5->size(), QSize(315, 404));
+    // The designed outer size 315 x 404 holds this client area.
+    EXPECT_EQ(Form5->size(), QSize(307, 370));
     EXPECT_EQ(Form5->pos(), QPoint(602, 441));
     EXPECT_NE(Form5->minimumSize(), Form5->maximumSize()); // resizable
     EXPECT_EQ(Form5->font().pixelSize(), 12);
 
     EXPECT_EQ(Form5->RichEdit1->objectName(), "RichEdit1");
-    EXPECT_EQ(Form5->RichEdit1->geometry(), QRect(0, 0, 315, 404 - 42));
+    EXPECT_EQ(Form5->RichEdit1->geometry(), QRect(0, 0, 307, 328));
     EXPECT_TRUE(Form5->RichEdit1->isReadOnly());
     EXPECT_FALSE(Form5->RichEdit1->acceptRichText());
     EXPECT_NE(Form5->RichEdit1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
     EXPECT_NE(Form5->RichEdit1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
     EXPECT_EQ(Form5->Panel1->objectName(), "Panel1");
-    EXPECT_EQ(Form5->Panel1->geometry(), QRect(0, 404 - 42, 315, 42));
+    EXPECT_EQ(Form5->Panel1->geometry(), QRect(0, 328, 307, 42));
 
     const struct {
         QPushButton* button;
@@ -184,6 +188,44 @@ TEST_F(InfoWindow, AMissingManualShowsTheErrorOnceAndTheGameGoesOn)
     ClickCell(1, 1);
     EXPECT_EQ(Game.RemainingPanels, 61);
     EXPECT_EQ(Form1->Label2->text(), "61");
+}
+
+// A FIFO, a folder or a link to a device as the manual is a file that
+// cannot be opened: start-up neither blocks nor fills the memory.
+TEST_F(InfoWindow, SpecialFilesAreManualsThatCannotBeOpened)
+{
+    const std::function<void()> specials[] = {
+        [] { ASSERT_EQ(::mkfifo("Manual.txt", 0666), 0); },
+        [] { QDir().mkdir(QStringLiteral("Manual.txt")); },
+        [] { QFile::link(QStringLiteral("/dev/zero"), QStringLiteral("Manual.txt")); },
+    };
+    for (const auto& make : specials) {
+        make();
+        CreateForms();
+        ASSERT_EQ(StartupErrors(startup), 1);
+        EXPECT_EQ(startup.back().text, QStringLiteral("ファイル Manual.txt は開けません."));
+        EXPECT_TRUE(Form5->RichEdit1->toPlainText().isEmpty());
+        App().DestroyForms();
+        std::filesystem::remove("Manual.txt");
+    }
+}
+
+// However long the manual and its lines, the text is capped with a note at
+// its end, and a run without any break wraps within the window.
+TEST_F(InfoWindow, ALongManualIsCappedAndLongLinesWrap)
+{
+    WriteManual(QByteArray(3 << 20, 'x') + "\r\nlast line\r\n");
+    CreateForms();
+    Open();
+    const QString text = Form5->RichEdit1->toPlainText();
+    EXPECT_LT(text.size(), 3 << 20);
+    EXPECT_FALSE(text.contains(QStringLiteral("last line")));
+    EXPECT_TRUE(
+        text.endsWith(QStringLiteral("（Manual.txt が長すぎるため、ここから先は表示していません。）")));
+
+    QTextDocument* document = Form5->RichEdit1->document();
+    EXPECT_LE(document->size().width(), Form5->RichEdit1->viewport()->width());
+    EXPECT_FALSE(Form5->RichEdit1->horizontalScrollBar()->isVisible());
 }
 
 TEST_F(InfoWindow, TypingChangesNothing)

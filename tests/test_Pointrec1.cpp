@@ -1,6 +1,12 @@
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
+#include <QScrollBar>
+#include <filesystem>
+#include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "Pointrec1.h"
 #include "RecordFile.h"
@@ -280,4 +286,173 @@ TEST_F(RecordTableWindow, BytesThatDoNotDecodeAreWrittenBackUnchanged)
     EXPECT_FALSE(Form4->Model->index(0, 0).data().toString().isEmpty()); // shown somehow
     Form4->BtnSave->click();
     EXPECT_EQ(FileBytes(), before);
+}
+
+// A FIFO, a folder or a link to a device where the file should be is a file
+// that cannot be read: start-up neither blocks nor fills the memory.
+TEST_F(RecordTableWindow, SpecialFilesAreFilesThatCannotBeRead)
+{
+    const std::function<void()> specials[] = {
+        [] { ASSERT_EQ(::mkfifo(records::RecordFileName, 0666), 0); },
+        [] { QDir().mkdir(records::RecordFileName); },
+        [] { QFile::link(QStringLiteral("/dev/zero"), records::RecordFileName); },
+    };
+    for (const auto& make : specials) {
+        make();
+        CreateForms();
+        EXPECT_EQ(StartupMessages(), QStringList{"File can not found!"});
+        EXPECT_EQ(Form4->Model->rowCount(), 0);
+        App().DestroyForms();
+        std::filesystem::remove(records::RecordFileName);
+    }
+}
+
+// Beyond the rows a read takes the player is told how many were read, and a
+// save, which would drop the others from the file, asks first.
+TEST_F(RecordTableWindow, AFileOfTooManyRowsIsReadInPartAndASaveAsks)
+{
+    const int rows = static_cast<int>(records::MaxRecordRows) + 3;
+    {
+        QFile file(records::RecordFileName);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(rows * 2, 'x').replace("xx", "x\n"));
+    }
+    const QByteArray before = FileBytes();
+    CreateForms();
+    EXPECT_EQ(Form4->Model->rowCount(), static_cast<int>(records::MaxRecordRows));
+    EXPECT_EQ(StartupMessages(),
+        QStringList{QStringLiteral("記録が多すぎるため、先頭の200000件だけを読み込みました。")});
+
+    dialogs.answers = {dialogs::Answer::No};
+    Form4->BtnSave->click();
+    ASSERT_EQ(dialogs.texts("question"),
+        QStringList{QStringLiteral("読み込んでいない記録は上書きすると消えます。上書きしますか？")});
+    EXPECT_EQ(FileBytes(), before);
+
+    dialogs.answers = {dialogs::Answer::Yes};
+    Form4->BtnSave->click();
+    EXPECT_EQ(FileBytes().count('\n'), static_cast<qsizetype>(records::MaxRecordRows));
+    Form4->BtnSave->click(); // all that is left was read: nothing to ask
+    EXPECT_EQ(dialogs.count("question"), 2);
+}
+
+// Two copies of the game in one folder: a save notices that the other one
+// saved since this one read the file, and asks before overwriting it.
+TEST_F(RecordTableWindow, ASaveAsksWhenAnotherProgramChangedTheFile)
+{
+    WriteFile({Row("a", 1)});
+    CreateForms();
+    const std::vector<records::RecordRow> other = {Row("a", 1), Row("other", 2)};
+    WriteFile(other); // the other copy's save
+    Form4->AppendRow(Row("mine", 3));
+
+    dialogs.answers = {dialogs::Answer::No};
+    Form4->BtnSave->click();
+    ASSERT_EQ(dialogs.texts("question"),
+        QStringList{QStringLiteral("記録ファイルが他で変更されています。上書きしますか？")});
+    EXPECT_EQ(dialogs.shown.back().caption, QStringLiteral("得点記録表"));
+    EXPECT_EQ(FileBytes(), QByteArray::fromStdString(records::WriteRecordFile(other)));
+
+    // At exit too: No to the overwrite keeps the program open.
+    dialogs.answers = {dialogs::Answer::Yes, dialogs::Answer::No};
+    Form1->close();
+    EXPECT_TRUE(Form1->isVisible());
+    EXPECT_EQ(FileBytes(), QByteArray::fromStdString(records::WriteRecordFile(other)));
+
+    dialogs.answers = {dialogs::Answer::Yes};
+    Form4->BtnSave->click();
+    EXPECT_EQ(FileBytes(), QByteArray::fromStdString(records::WriteRecordFile(Form4->Table.rows())));
+    Form4->AppendRow(Row("again", 4));
+    Form4->BtnSave->click(); // nothing changed on disk since: no question
+    EXPECT_EQ(dialogs.count("question"), 4);
+    EXPECT_EQ(dialogs.count("message"), 0);
+}
+
+TEST_F(RecordTableWindow, SavesInAFolderWhoseNameIsNoUtf8)
+{
+    CreateForms();
+    Form4->AppendRow(Row("a", 1));
+    const std::filesystem::path folder = std::filesystem::current_path() / std::string("\x83\x5B\x83\x7E");
+    std::filesystem::create_directory(folder);
+    const std::filesystem::path before = std::filesystem::current_path();
+    ASSERT_EQ(::chdir(folder.c_str()), 0);
+    Form4->BtnSave->click();
+    ASSERT_EQ(::chdir(before.c_str()), 0);
+    EXPECT_EQ(dialogs.count("message"), 0);
+    EXPECT_TRUE(std::filesystem::is_regular_file(folder / records::RecordFileName));
+    std::filesystem::remove_all(folder);
+}
+
+// A link to a regular file stays a link; a link to anything else is refused.
+TEST_F(RecordTableWindow, SavesThroughALinkOnlyOntoARegularFile)
+{
+    CreateForms();
+    Form4->AppendRow(Row("a", 1));
+    ASSERT_EQ(::mkfifo("fifo", 0666), 0);
+    QFile::link(QStringLiteral("fifo"), records::RecordFileName);
+    Form4->BtnSave->click();
+    EXPECT_EQ(dialogs.texts("message"), QStringList{"File can not open!"});
+    struct stat st { };
+    ASSERT_EQ(::stat("fifo", &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+    QFile::remove(records::RecordFileName);
+    QDir().mkdir("data");
+    QFile::link(QStringLiteral("data/records.dat"), records::RecordFileName);
+    Form4->BtnSave->click();
+    EXPECT_TRUE(QFileInfo(records::RecordFileName).isSymLink());
+    EXPECT_EQ(QFileInfo(QStringLiteral("data/records.dat")).size(),
+        static_cast<qint64>(records::WriteRecordFile(Form4->Table).size()));
+    EXPECT_EQ(dialogs.count("message"), 1);
+}
+
+namespace {
+
+// Whether every text of the column shows whole: the width its widest shown
+// text needs (check box and margins included) fits the section.
+bool ColumnShowsWhole(int column)
+{
+    QAbstractItemView* view = Form4->ListView1;
+    return Form4->ListView1->horizontalHeader()->sectionSize(column) >= view->sizeHintForColumn(column);
+}
+
+} // namespace
+
+TEST_F(RecordTableWindow, NamesAndTimesShowWholeWithManyRowsAndCheckBoxes)
+{
+    std::vector<records::RecordRow> rows;
+    for (int i = 0; i < 100; ++i)
+        rows.push_back(Row(i % 2 == 0 ? QStringLiteral("ABC") : QStringLiteral("ゼミック"), i));
+    WriteFile(rows);
+    CreateForms();
+    Form4->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form4));
+    ASSERT_TRUE(Form4->ListView1->verticalScrollBar()->isVisible());
+    EXPECT_TRUE(ColumnShowsWhole(records::TimeColumn));
+    EXPECT_TRUE(ColumnShowsWhole(records::NameColumn));
+
+    dialogs.inputs.push_back([](QString& v) {
+        v = "tarnwick";
+        return true;
+    });
+    Form4->Button1->click();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(ColumnShowsWhole(records::NameColumn));
+    EXPECT_TRUE(ColumnShowsWhole(records::TimeColumn));
+    // The designed widths stay the least.
+    EXPECT_GE(Form4->ListView1->horizontalHeader()->sectionSize(records::NameColumn), 105);
+    EXPECT_GE(Form4->ListView1->horizontalHeader()->sectionSize(records::TimeColumn), 120);
+    // The stored name keeps its padding.
+    EXPECT_EQ(Form4->Table.text(0, records::NameColumn), "ABC                 ");
+}
+
+TEST_F(RecordTableWindow, TheListFollowsTheWindow)
+{
+    CreateForms();
+    Form4->show();
+    for (const QSize size : {QSize(1200, 700), QSize(500, 300), QSize(884, 429)}) {
+        SCOPED_TRACE(testing::Message() << size.width() << " x " << size.height());
+        Form4->resize(size);
+        EXPECT_EQ(Form4->ListView1->geometry(), QRect(8, 40, size.width() - 27, size.height() - 92));
+    }
 }

@@ -1,12 +1,12 @@
 #include "Infoshow1.h"
 
-#include <QFile>
 #include <QFrame>
 #include <QInputMethodEvent>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QTextBlockFormat>
+#include <QTextBoundaryFinder>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <algorithm>
@@ -14,6 +14,7 @@
 #include "About.h"
 #include "Controls.h"
 #include "Errors.h"
+#include "RecordDisk.h"
 #include "ShiftJis.h"
 
 TForm5* Form5 = nullptr;
@@ -23,6 +24,11 @@ namespace {
 constexpr int PanelHeight = 42;
 // 3 points at 96 dots per inch.
 constexpr int ParagraphIndent = 4;
+// The most of the manual that is shown: far more than any how-to-play text,
+// and little enough to lay out at once.
+constexpr std::size_t ManualLimit = std::size_t{512} << 10;
+// The longest run of characters laid out without a place to break a line.
+constexpr qsizetype LongestRun = 256;
 
 // A read-only text area. Qt's own still tells input methods that it takes
 // text, and inserts what they commit; this one refuses both.
@@ -41,6 +47,32 @@ public:
 protected:
     void inputMethodEvent(QInputMethodEvent* event) override { event->ignore(); }
 };
+
+// Laying out a line looks ahead to the next place where the line may break,
+// so a paragraph with no such place for a long way costs time in the square
+// of its length. A run of more than LongestRun characters without one gets
+// one every LongestRun characters (a zero-width space, which shows nothing).
+QString BreakLongRuns(const QString& text)
+{
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Line, text);
+    QString out;
+    qsizetype copied = 0;
+    qsizetype last = 0;
+    for (qsizetype next = finder.toNextBoundary(); next != -1; next = finder.toNextBoundary()) {
+        for (qsizetype cut = last + LongestRun; cut < next; cut += LongestRun) {
+            if (out.isEmpty())
+                out.reserve(text.size() + text.size() / LongestRun);
+            out += QStringView(text).mid(copied, cut - copied);
+            out += QChar(0x200B);
+            copied = cut;
+        }
+        last = next;
+    }
+    if (copied == 0)
+        return text;
+    out += QStringView(text).mid(copied);
+    return out;
+}
 
 } // namespace
 
@@ -61,6 +93,9 @@ TForm5::TForm5()
     RichEdit1->setFocusPolicy(Qt::StrongFocus);
     RichEdit1->setTabChangesFocus(true);
     RichEdit1->setLineWrapMode(QTextEdit::WidgetWidth);
+    // A word wider than the window breaks anywhere, so no line is ever laid
+    // out wider than the window.
+    RichEdit1->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     RichEdit1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     RichEdit1->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
@@ -78,21 +113,31 @@ TForm5::TForm5()
     QWidget::setTabOrder(RichEdit1, Button1);
     QWidget::setTabOrder(Button1, Button2);
 
-    resize(315, 404);
+    // The client area of the designed outer size 315 x 404.
+    resize(307, 370);
     layOut();
     Guarded([this] { FormCreate(this); });
 }
 
 void TForm5::FormCreate(QObject*)
 {
-    QFile file(QStringLiteral("Manual.txt"));
-    if (!file.open(QIODevice::ReadOnly))
+    // Only a regular file is read: a FIFO or a device in its place is a file
+    // that cannot be opened.
+    std::string bytes;
+    const records::ReadResult read = records::ReadRegularFile("Manual.txt", ManualLimit, bytes);
+    if (read == records::ReadResult::CannotRead)
         throw EFOpenError(QStringLiteral("ファイル Manual.txt は開けません"));
-    QString text = sjis::Decode(file.readAll());
+    QString text = sjis::Decode(bytes);
+    bytes = std::string();
+    if (read == records::ReadResult::Partial) {
+        if (!text.endsWith(QLatin1Char('\n')))
+            text += QLatin1Char('\n');
+        text += QStringLiteral("（Manual.txt が長すぎるため、ここから先は表示していません。）");
+    }
     // Each line is one paragraph, whatever line ends the file uses.
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    RichEdit1->setPlainText(text);
+    RichEdit1->setPlainText(BreakLongRuns(text));
 
     // Every paragraph keeps clear of the right edge, and its wrapped lines
     // stand a little to the right of its first line.

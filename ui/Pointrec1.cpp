@@ -1,9 +1,10 @@
 #include "Pointrec1.h"
 
 #include <QCloseEvent>
-#include <QFile>
 #include <QHeaderView>
-#include <QSaveFile>
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <algorithm>
 
 #include "Controls.h"
 #include "Dialogs.h"
@@ -45,8 +46,14 @@ QVariant TRecordModel::data(const QModelIndex& index, int role) const
     if (!index.isValid())
         return {};
     switch (role) {
-    case Qt::DisplayRole:
-        return sjis::Decode(table_.row(index.row()).Texts[static_cast<std::size_t>(index.column())]);
+    case Qt::DisplayRole: {
+        std::string_view text = table_.text(index.row(), index.column());
+        // A name read from the file is padded to 20 bytes; the blanks would
+        // only push the name out of its column.
+        if (index.column() == records::NameColumn)
+            text = text.substr(0, text.find_last_not_of(' ') + 1);
+        return sjis::Decode(text);
+    }
     case Qt::CheckStateRole:
         if (checkable_ && index.column() == records::NameColumn)
             return table_.checked(index.row()) ? Qt::Checked : Qt::Unchecked;
@@ -131,11 +138,12 @@ TForm4::TForm4()
     header->setSectionsClickable(true);
     header->setHighlightSections(false);
     header->setSectionResizeMode(QHeaderView::Interactive);
-    // The time column takes what the list has left beside the others (never
-    // less than its own width), so the whole time stays readable.
-    header->setStretchLastSection(true);
     for (int column = 0; column < records::ColumnCount; ++column)
         header->resizeSection(column, TRecordModel::Widths[column]);
+    // The texts in view decide the widths of the name and time columns.
+    ListView1->viewport()->installEventFilter(this);
+    connect(ListView1->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { fitColumns(); });
+    connect(Model, &QAbstractItemModel::modelReset, this, [this] { fitColumns(); });
     connect(header, &QHeaderView::sectionClicked, this,
         [this](int column) { Guarded([&] { ListView1ColumnClick(column); }); });
 
@@ -170,31 +178,51 @@ void TForm4::FormCreate(QObject* sender)
 
 void TForm4::BtnReadClick(QObject*)
 {
-    QFile file(QString::fromLatin1(records::RecordFileName));
-    if (!file.open(QIODevice::ReadOnly)) {
+    std::string bytes;
+    records::FileStamp stamp;
+    const records::ReadResult read
+        = records::ReadRegularFile(records::RecordFileName, records::MaxRecordFileBytes, bytes, &stamp);
+    if (read == records::ReadResult::CannotRead) {
+        // What is there now (most often nothing) is what a save replaces.
+        fileStamp_ = records::StampOf(records::RecordFileName);
         dialogs::ShowMessage(QStringLiteral("File can not found!"));
         return;
     }
-    const QByteArray bytes = file.readAll();
-    Table.replaceRows(
-        records::ReadRecordFile(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))));
+    const bool whole = records::ReadRecordFile(bytes, Table, records::MaxRecordRows);
+    bytes = std::string();
+    fileStamp_ = stamp;
+    partial_ = !whole || read == records::ReadResult::Partial;
     Model->tableChanged();
+    if (partial_)
+        dialogs::ShowMessage(
+            QStringLiteral("記録が多すぎるため、先頭の%1件だけを読み込みました。").arg(Table.rowCount()));
 }
 
 bool TForm4::SaveRecords()
 {
+    const QString caption = QStringLiteral("得点記録表");
+    // Another copy of the game may have saved its rows since this one read
+    // the file; overwriting them is the player's choice, and No leaves the
+    // file for a reload.
+    if (records::StampOf(records::RecordFileName) != fileStamp_
+        && dialogs::Ask(caption, QStringLiteral("記録ファイルが他で変更されています。上書きしますか？"))
+            != dialogs::Answer::Yes)
+        return false;
+    if (partial_
+        && dialogs::Ask(
+               caption, QStringLiteral("読み込んでいない記録は上書きすると消えます。上書きしますか？"))
+            != dialogs::Answer::Yes)
+        return false;
     // The old file is replaced only once the whole table has reached the
     // disk, so a failing save loses nothing.
-    const std::string bytes = records::WriteRecordFile(Table.rows());
-    QSaveFile file(QString::fromLatin1(records::RecordFileName));
-    const bool saved = file.open(QIODevice::WriteOnly)
-        && file.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size())
-        && file.commit();
-    if (!saved) {
-        file.cancelWriting();
+    const std::string bytes = records::WriteRecordFile(Table);
+    records::FileStamp stamp;
+    if (!records::ReplaceRegularFile(records::RecordFileName, bytes, &stamp)) {
         dialogs::ShowMessage(QStringLiteral("File can not open!"));
         return false;
     }
+    fileStamp_ = stamp;
+    partial_ = false;
     Table.markSaved();
     return true;
 }
@@ -240,6 +268,43 @@ void TForm4::setDeletePermitted(bool on)
     BtnDelete->setEnabled(on);
     Button1->setText(on ? QStringLiteral("削除不許可") : QStringLiteral("削除許可"));
     Model->setCheckable(on);
+    fitColumns();
+}
+
+void TForm4::fitColumns()
+{
+    // Resizing a column may show or hide a scroll bar, which resizes the
+    // viewport and brings us back here; the second pass finds the same
+    // widths.
+    if (fitting_)
+        return;
+    fitting_ = true;
+    QHeaderView* header = ListView1->horizontalHeader();
+    QAbstractItemView* view = ListView1;
+    const auto fit = [&](int column, int least) {
+        header->resizeSection(
+            column, std::max({TRecordModel::Widths[column], view->sizeHintForColumn(column), least}));
+    };
+    fit(records::NameColumn, 0);
+    int others = 0;
+    for (int column = 0; column < records::TimeColumn; ++column)
+        others += header->sectionSize(column);
+    fit(records::TimeColumn, ListView1->viewport()->width() - others);
+    fitting_ = false;
+}
+
+bool TForm4::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == ListView1->viewport() && event->type() == QEvent::Resize)
+        fitColumns();
+    return QWidget::eventFilter(watched, event);
+}
+
+void TForm4::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    // The list keeps its designed margins to the window's edges.
+    ListView1->setGeometry(8, 40, std::max(0, width() - 27), std::max(0, height() - 92));
 }
 
 bool TForm4::ConfirmClose()

@@ -7,6 +7,7 @@
 #include <QTableView>
 #include <QWidget>
 
+#include "RecordDisk.h"
 #include "RecordRow.h"
 #include "RecordTable.h"
 
@@ -26,7 +27,6 @@ public:
 
     // Whether the rows show check boxes (while deleting is permitted).
     void setCheckable(bool on);
-    bool checkable() const { return checkable_; }
 
     // The table changed under the model: rows added, removed or reordered.
     void tableChanged();
@@ -78,9 +78,22 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void setDeletePermitted(bool on);
+    // Widens the name and time columns to what their shown texts need (the
+    // designed widths at least); the time column also takes the list's
+    // spare width.
+    void fitColumns();
+
+    // The record file as this program last read or wrote it, so that a save
+    // notices another program's changes.
+    records::FileStamp fileStamp_;
+    // The last read left rows of the file out.
+    bool partial_ = false;
+    bool fitting_ = false;
 };
 
 extern TForm4* Form4;
