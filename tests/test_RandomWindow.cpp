@@ -307,7 +307,7 @@ std::string RandomWindow::Check()
     seam_.shown.clear();
     // A recorded name holds no control character: it would split its line.
     for (int i = 0; i < Form4->Table.rowCount(); ++i)
-        for (char ch : Form4->Table.row(i).Texts[records::NameColumn])
+        for (char ch : Form4->Table.text(i, records::NameColumn))
             if (static_cast<unsigned char>(ch) < 0x20 || ch == 0x7F)
                 fault << "a recorded name holds the control character " << int(ch) << "\n";
 
