@@ -104,6 +104,17 @@ TEST(ImageList, DrawingPaintsOnlyOpaquePixels)
                 qAlpha(flask.pixel(x, y)) ? flask.pixel(x, y) : ImageList().onWhite(3).pixel(x, y));
 }
 
+TEST(ImageList, RefusesAnIndexOutsideTheList)
+{
+    // An empty cell's -1 drawn as a picture would read before the list.
+    QImage surface = ImageList().onWhite(1);
+    for (int index : {-1, 7, 11}) {
+        EXPECT_THROW(ImageList().draw(surface, index), std::out_of_range) << index;
+        EXPECT_THROW(ImageList().onWhite(index), std::out_of_range) << index;
+    }
+    EXPECT_EQ(surface, ImageList().onWhite(1));
+}
+
 TEST(StandalonePictures, HaveTheirSizesAndTransparency)
 {
     const QImage glyph = PotionGlyph().toImage();

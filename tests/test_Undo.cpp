@@ -148,6 +148,21 @@ TEST(RestartBoard, PutsTheDealBackAndResetsEverything)
             EXPECT_EQ(g.GroupMark[c][r], 0);
 }
 
+TEST(RestartBoard, LeavesTheHolesOfADealEmpty)
+{
+    // A dealt board is full; one loaded with holes must not draw them.
+    GameState g;
+    FakeBoardView view;
+    LoadBoard(g, 3, {"1..", "12.", "123"});
+    view.showBoard(g);
+    RestartBoard(g, view);
+    EXPECT_EQ(BoardText(g), (std::vector<std::string>{"1..", "12.", "123"}));
+    EXPECT_EQ(g.RemainingPanels, 6);
+    EXPECT_EQ(g.Score, -6);
+    EXPECT_TRUE(view.cells[3][3].cleared);
+    EXPECT_EQ(view.cells[1][3].shown(), 1);
+}
+
 TEST(DealNewBoard, IsWhatTheNextRestartBringsBack)
 {
     GameState g;

@@ -531,3 +531,63 @@ TEST_F(MainWindow, APotionTargetLeftByADragOrAModalBoxDoesNotSurviveTheMode)
     PressSpace(Form1->BtnPrevious);
     EXPECT_TRUE(dialogs.texts("error").isEmpty()) << dialogs.texts("error").join("|").toStdString();
 }
+
+// --- The other windows and the figures ---------------------------------------------
+
+TEST_F(MainWindow, AMinimisedWindowComesBackWithItsButton)
+{
+    const struct {
+        QWidget* window;
+        QPushButton* button;
+        bool toggles;
+    } cases[]
+        = {{Form3, Form1->Button1, true}, {Form4, Form1->Button2, true}, {Form5, Form1->Button3, false}};
+    for (const auto& t : cases) {
+        SCOPED_TRACE(t.window->objectName().toStdString());
+        t.button->click();
+        t.window->showMinimized();
+        ASSERT_TRUE(t.window->isMinimized());
+        if (t.toggles)
+            t.button->click(); // hides it
+        t.button->click();
+        EXPECT_TRUE(t.window->isVisible());
+        EXPECT_FALSE(t.window->isMinimized());
+    }
+
+    // A game that ends with the summary minimised shows its final score.
+    Form3->showMinimized();
+    dialogs.answers = {dialogs::Answer::No};
+    Form1->CheckGameEnd(Form1);
+    EXPECT_FALSE(Form3->isMinimized());
+    EXPECT_EQ(Form1->Button1->text(), QStringLiteral("得点表示OFF"));
+}
+
+TEST_F(MainWindow, FiguresAreNeverCutOrHidden)
+{
+    // The score grows to the left at the window's edge, "得点=" with it.
+    ASSERT_EQ(Form1->width(), 670);
+    for (const int score : {-1058, 12345, -99999}) {
+        Game.Score = score;
+        Form1->RefreshAfterChange(Form1);
+        SCOPED_TRACE(score);
+        EXPECT_EQ(Form1->Label11->text(), QString::number(score));
+        EXPECT_LE(Form1->Label11->geometry().right(), Form1->width() - 1);
+        EXPECT_LE(Form1->Label10->geometry().right(), Form1->Label11->x());
+    }
+    // Nothing moves when the figure fits.
+    PressSpace(Form1->BtnRetry);
+    EXPECT_EQ(Form1->Label10->pos(), QPoint(544, 32));
+    EXPECT_EQ(Form1->Label11->pos(), QPoint(608, 32));
+
+    // A count of three digits and a long group text stand above the
+    // pictures they reach.
+    Form1->Label3->setCaption("1600");
+    Form1->Label9->setCaption("24(+484)");
+    for (TLabel* label : {Form1->Label3, Form1->Label9}) {
+        SCOPED_TRACE(label->objectName().toStdString());
+        const QRect over
+            = label->geometry() & Form1->LegendImages[label == Form1->Label3 ? 2 : 1]->geometry();
+        ASSERT_FALSE(over.isEmpty());
+        EXPECT_EQ(Form1->childAt(over.center()), label);
+    }
+}

@@ -1,6 +1,8 @@
 #include <QCursor>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
+#include <cstdio>
 #include <memory>
 
 #include "UiTestSupport.h"
@@ -16,7 +18,26 @@ TApplication& App()
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // One offscreen screen, large enough for every window at its designed
+    // place and the largest board; ZEMMICK_TEST_SCREEN=WxH gives another.
+    QByteArray size = qgetenv("ZEMMICK_TEST_SCREEN");
+    if (size.isEmpty())
+        size = "1920x1600";
+    const QList<QByteArray> wh = size.split('x');
+    QTemporaryDir configDir;
+    const QString config = configDir.filePath(QStringLiteral("screen.json"));
+    QFile file(config);
+    if (wh.size() != 2 || !file.open(QIODevice::WriteOnly)) {
+        std::fprintf(stderr, "bad screen %s\n", size.constData());
+        return 2;
+    }
+    file.write(QStringLiteral(R"({"screens": [{"name": "test", "x": 0, "y": 0, "width": %1, "height": %2,)"
+                              R"( "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})")
+                   .arg(wh[0].toInt())
+                   .arg(wh[1].toInt())
+                   .toUtf8());
+    file.close();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.toLocal8Bit());
     testing::InitGoogleTest(&argc, argv);
     // The program takes its title from its executable; the tests stand in
     // for it.
@@ -52,6 +73,8 @@ void UiTest::CreateForms()
 
 void UiTest::TearDown()
 {
+    if (dir.isEmpty())
+        return; // skipped before SetUp: nothing to undo, and no folder to remove
     if (created_)
         App().DestroyForms();
     while (QApplication::overrideCursor())

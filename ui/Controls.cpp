@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QStyle>
 #include <QStyleOption>
 #include <QTimer>
@@ -60,6 +61,38 @@ void TLabel::fit()
     if (keepInside_ && parentWidget() && left + width > parentWidget()->width())
         left = parentWidget()->width() - width;
     setGeometry(left, top_, width, height_);
+}
+
+QPoint PlaceWithin(const QRect& frame, const QRect& area)
+{
+    int x = frame.x();
+    int y = frame.y();
+    if (x + frame.width() > area.x() + area.width())
+        x = area.x() + area.width() - frame.width();
+    if (y + frame.height() > area.y() + area.height())
+        y = area.y() + area.height() - frame.height();
+    return {std::max(x, area.x()), std::max(y, area.y())};
+}
+
+void KeepOnScreen(QWidget* window)
+{
+    QScreen* screen = window->screen();
+    if (!screen)
+        return;
+    // A window's position is its frame's, as move() takes it; the frame's
+    // size is known once the window exists.
+    const QRect frame(window->pos(), window->frameGeometry().size());
+    const QPoint at = PlaceWithin(frame, screen->availableGeometry());
+    if (at != frame.topLeft())
+        window->move(at);
+}
+
+void BringUp(QWidget* window)
+{
+    if (window->isMinimized())
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
 }
 
 TPanel::TPanel(QWidget* parent, const QString& name, int bevelWidth)

@@ -30,6 +30,14 @@ public:
     void setCaption(const QString& caption);
     QString caption() const { return text(); }
 
+    // Moves the anchored edge; the label keeps its caption fitted.
+    void setEdge(int edge)
+    {
+        edge_ = edge;
+        fit();
+    }
+    int edge() const { return edge_; }
+
     // Keeps the label inside its parent's width: a caption that would run
     // past the right edge moves the label left instead of being cut.
     void setKeepInside(bool keep)
@@ -60,6 +68,19 @@ protected:
 private:
     int bevelWidth_;
 };
+
+// Where a window of this frame size should stand so that it lies within
+// `area`: where it is, when it fits; otherwise moved just enough, and to the
+// area's top left edge when it is larger than the area.
+QPoint PlaceWithin(const QRect& frame, const QRect& area);
+
+// Keeps a top-level window within the available area of its screen; called
+// whenever it is shown or resized.
+void KeepOnScreen(QWidget* window);
+
+// Shows a non-modal window as its button asks: restored when it was
+// minimised, and in front of the others.
+void BringUp(QWidget* window);
 
 // Names a widget as its owner's member is named, so tests and tools find it.
 template <class W> W* Named(W* widget, const QString& name)

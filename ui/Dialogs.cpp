@@ -22,12 +22,32 @@ public:
     }
 };
 
+// A box sizes itself to its text, and a text breaks only between words: a
+// long run without a blank (200 digits pasted into a field, quoted back in
+// the error) would make a box wider than the screen. Such runs get a break
+// opportunity that shows nothing every so many characters.
+QString Wrappable(const QString& text)
+{
+    constexpr int Run = 40;
+    QString result;
+    int run = 0;
+    for (const QChar ch : text) {
+        run = ch.isSpace() ? 0 : run + 1;
+        if (run > Run) {
+            result += QChar(0x200B);
+            run = 1;
+        }
+        result += ch;
+    }
+    return result;
+}
+
 class QtDialogs : public DialogSeam {
 public:
     void message(const QString& text) override
     {
-        QMessageBox box(
-            QMessageBox::NoIcon, ApplicationTitle(), text, QMessageBox::Ok, QApplication::activeWindow());
+        QMessageBox box(QMessageBox::NoIcon, ApplicationTitle(), Wrappable(text), QMessageBox::Ok,
+            QApplication::activeWindow());
         box.setObjectName("MessageBox");
         box.exec();
     }
@@ -70,8 +90,8 @@ public:
 
     void error(const QString& text) override
     {
-        QMessageBox box(
-            QMessageBox::Critical, ApplicationTitle(), text, QMessageBox::Ok, QApplication::activeWindow());
+        QMessageBox box(QMessageBox::Critical, ApplicationTitle(), Wrappable(text), QMessageBox::Ok,
+            QApplication::activeWindow());
         box.setObjectName("ErrorBox");
         box.exec();
     }

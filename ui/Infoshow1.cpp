@@ -187,3 +187,9 @@ void TForm5::Button2Click(QObject*)
 {
     hide();
 }
+
+void TForm5::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    KeepOnScreen(this);
+}

@@ -25,6 +25,7 @@ public:
     void Button2Click(QObject* sender);
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:

@@ -122,6 +122,7 @@ void TForm2::FormCreate(QObject*)
 void TForm2::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
+    KeepOnScreen(this);
     // Every showing starts afresh, whatever field had the focus last time.
     BitBtn1->setFocus();
     Guarded([this] { FormShow(this); });

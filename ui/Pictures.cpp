@@ -3,6 +3,7 @@
 #include <QBitmap>
 #include <QString>
 #include <stdexcept>
+#include <string>
 
 namespace {
 
@@ -37,9 +38,16 @@ TImageList::TImageList()
     }
 }
 
+std::size_t TImageList::checked(int index)
+{
+    if (index < 0 || index >= Count)
+        throw std::out_of_range("picture " + std::to_string(index) + " is not in the picture list");
+    return static_cast<std::size_t>(index);
+}
+
 void TImageList::draw(QImage& surface, int index) const
 {
-    const QImage& picture = masked_[static_cast<std::size_t>(index)];
+    const QImage& picture = masked_[checked(index)];
     for (int y = 0; y < Size; ++y) {
         const auto* from = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
         auto* to = reinterpret_cast<QRgb*>(surface.scanLine(y));

@@ -22,10 +22,14 @@ public:
 
     // The picture painted on a white surface: what a cleared cell shows
     // after one drawing, shared rather than painted again.
-    const QImage& onWhite(int index) const { return onWhite_[static_cast<std::size_t>(index)]; }
+    const QImage& onWhite(int index) const { return onWhite_[checked(index)]; }
 
     // The picture with its mask as alpha (0 or 255).
-    const QImage& masked(int index) const { return masked_[static_cast<std::size_t>(index)]; }
+    const QImage& masked(int index) const { return masked_[checked(index)]; }
+
+    // An index outside 0..6 is a bug of the caller: it throws
+    // std::out_of_range instead of reading beyond the list.
+    static std::size_t checked(int index);
 
 private:
     std::array<QImage, Count> masked_;

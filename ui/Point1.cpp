@@ -108,6 +108,7 @@ void TForm3::FormShow(QObject*)
 void TForm3::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    KeepOnScreen(this);
     Guarded([this] { FormShow(this); });
 }
 

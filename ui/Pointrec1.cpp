@@ -334,3 +334,9 @@ void TForm4::FormClose(QObject*)
 {
     Form1->Button2Click(this);
 }
+
+void TForm4::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    KeepOnScreen(this);
+}

@@ -77,6 +77,7 @@ public:
     static constexpr const char* ConfirmationWord = "tarnwick";
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

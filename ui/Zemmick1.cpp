@@ -26,6 +26,8 @@ namespace {
 constexpr int ButtonTop = 0;
 constexpr int ButtonHeight = 25;
 constexpr int LegendTop = 32;
+constexpr int ScoreCaptionLeft = 544; // "得点="
+constexpr int ScoreLeft = 608;
 
 int LegendLeft(int kind)
 {
@@ -75,8 +77,8 @@ TForm1::TForm1()
     Label7 = new TLabel(this, "Label7", 428, 36, 24, 24, QString());
     Label8 = new TLabel(this, "Label8", 5, 52, 16, 16, QStringLiteral("連結"));
     Label9 = new TLabel(this, "Label9", 40, 49, 20, 20, QStringLiteral("0"));
-    Label10 = new TLabel(this, "Label10", 544, 32, 24, 24, QStringLiteral("得点="));
-    Label11 = new TLabel(this, "Label11", 608, 32, 24, 24, QStringLiteral("0"));
+    Label10 = new TLabel(this, "Label10", ScoreCaptionLeft, 32, 24, 24, QStringLiteral("得点="));
+    Label11 = new TLabel(this, "Label11", ScoreLeft, 32, 24, 24, QStringLiteral("0"));
 
     Button1 = makeButton("Button1", 368, 81, QStringLiteral("得点表示ON"), &TForm1::Button1Click);
     BitBtn1 = makeButton("BitBtn1", 288, 81, QStringLiteral("魔法薬 3 "), &TForm1::BitBtn1Click);
@@ -135,6 +137,7 @@ void TForm1::FormCreate(QObject*)
 void TForm1::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
+    KeepOnScreen(this);
     // Restoring a minimised window shows it again; only the first showing
     // deals.
     if (!shown_) {
@@ -206,9 +209,11 @@ void TForm1::SetupBoard()
     Panel1->resize(100, 100);
     resize(windowWidth, Panel1->y() + panelHeight + 40);
     Panel1->resize(panelWidth, panelHeight);
+    if (isVisible())
+        KeepOnScreen(this);
 
     Label2->setCaption(Decimal(Game.RemainingPanels));
-    Label11->setCaption(Decimal(Game.Score));
+    showScore();
     showPotionCaption();
 
     for (int kind = 1; kind <= Game.KindCount; ++kind) {
@@ -218,6 +223,10 @@ void TForm1::SetupBoard()
         legend->show();
         LegendImages[kind] = legend;
     }
+    // A count of three digits, or a long group text, reaches the next
+    // picture: the figures stand above the pictures, never under them.
+    for (TLabel* label : {Label3, Label4, Label5, Label6, Label7, Label12, Label9})
+        label->raise();
 
     for (int c = 1; c <= Game.ColumnCount; ++c) {
         for (int r = 1; r <= Game.RowCount; ++r) {
@@ -248,6 +257,16 @@ void TForm1::showLegendCounts()
     Label6->setCaption(QString());
     for (int kind = Game.KindCount; kind >= 1; --kind)
         counts[kind]->setCaption(Decimal(Game.KindCounts[kind]));
+}
+
+// The score stands after "得点=" at its designed place. A figure too wide for
+// the window moves both to the left, so no digit is cut at the edge.
+void TForm1::showScore()
+{
+    Label11->setCaption(Decimal(Game.Score));
+    const int overflow = std::max(0, ScoreLeft + Label11->width() - width());
+    Label10->setEdge(ScoreCaptionLeft - overflow);
+    Label11->setEdge(ScoreLeft - overflow);
 }
 
 void TForm1::showPotionCaption()
@@ -330,7 +349,7 @@ void TForm1::RefreshAfterChange(QObject* sender)
 void TForm1::showRecount(QObject* sender)
 {
     showLegendCounts();
-    Label11->setCaption(Decimal(Game.Score));
+    showScore();
     Label2->setCaption(Decimal(Game.RemainingPanels));
     Label9->setCaption(QStringLiteral("0"));
     Form3->FormShow(sender);
@@ -364,7 +383,7 @@ void TForm1::BtnRetryClick(QObject* sender)
     engine::RestartBoard(Game, *this);
     Label2->setCaption(Decimal(Game.RemainingPanels));
     showPotionCaption();
-    Label11->setCaption(Decimal(Game.Score));
+    showScore();
     RefreshAfterChange(sender);
     Form3->FormShow(sender);
 }
@@ -433,8 +452,7 @@ void TForm1::ApplyPotion(int column, int row)
 void TForm1::Button1Click(QObject*)
 {
     if (!ScoreWindowShown) {
-        Form3->show();
-        Form3->raise();
+        BringUp(Form3);
         Button1->setText(QStringLiteral("得点表示OFF"));
     } else {
         Form3->hide();
@@ -446,8 +464,7 @@ void TForm1::Button1Click(QObject*)
 void TForm1::Button2Click(QObject*)
 {
     if (!RecordWindowShown) {
-        Form4->show();
-        Form4->raise();
+        BringUp(Form4);
         Button2->setText(QStringLiteral("記録表示OFF"));
     } else {
         Form4->hide();
@@ -458,8 +475,7 @@ void TForm1::Button2Click(QObject*)
 
 void TForm1::Button3Click(QObject*)
 {
-    Form5->show();
-    Form5->raise();
+    BringUp(Form5);
     Form5->activateWindow();
 }
 
@@ -486,8 +502,11 @@ void TForm1::ReplaceBoard(int columns, int rows, int kinds)
 
 void TForm1::CheckGameEnd(QObject* sender)
 {
+    // The final figures must be seen, also when the summary was minimised.
     if (!ScoreWindowShown)
         Button1Click(sender);
+    else
+        BringUp(Form3);
 
     if (dialogs::Ask(
             QStringLiteral("ゲーム終了"), QStringLiteral("ゲームが終了しました。結果を記録しますか？"))

@@ -90,6 +90,7 @@ private:
     void destroyPictures(int columns, int rows, int kinds);
     void showLegendCounts();
     void showPotionCaption();
+    void showScore();
     void offerCommands();
     void offerPotionCommands(bool on);
     void EndPotionMode();
