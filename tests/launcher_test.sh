@@ -5,18 +5,21 @@
 #   launcher_test.sh <cmake> <build-dir>             sessions and folders
 #   launcher_test.sh <cmake> <build-dir> full-disk   the data folder on a full
 #       file system: a small tmpfs mounted in a mount namespace of the test's
-#       own; exits 77 (skipped) where the test may not make one (no
-#       CAP_SYS_ADMIN, as in many CI containers)
+#       own (made with CAP_SYS_ADMIN, or else inside a user namespace); exits
+#       77 (skipped) where neither can be made, as in many CI containers
 set -euo pipefail
 cmake=$1
 build=$2
 mode=${3:-sessions}
 if [ "$mode" = full-disk ] && [ -z "${ZEMMICK_OWN_MOUNTS:-}" ]; then
-    if ! unshare -m --propagation private true 2>/dev/null; then
-        echo "SKIP: no mount namespace can be made here, so no small file system to fill"
-        exit 77
-    fi
-    ZEMMICK_OWN_MOUNTS=1 exec unshare -m --propagation private "$0" "$@"
+    for ns in "unshare -m --propagation private" "unshare -r -m --propagation private"; do
+        # shellcheck disable=SC2086 # the words of $ns are the command
+        if $ns true 2>/dev/null; then
+            ZEMMICK_OWN_MOUNTS=1 exec $ns "$0" "$@"
+        fi
+    done
+    echo "SKIP: no mount namespace can be made here, so no small file system to fill"
+    exit 77
 fi
 tmp=$(mktemp -d)
 trap 'umount "$tmp/full" 2>/dev/null || true; rm -rf "$tmp"' EXIT
