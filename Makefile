@@ -73,10 +73,17 @@ clean:
 # executable beside its files, the desktop entry, icons and metainfo.
 # `make install PREFIX=~/.local`; DESTDIR=… stages as packagers do.
 .PHONY: install package
+# The prefix and DESTDIR reach the recipe through the environment, so blanks
+# and quotes in them stay as they are; a leading ~/ that the shell left
+# alone (zsh does) still means the home folder.
 PREFIX ?= /usr/local
+install: export ZEMMICK_PREFIX = $(PREFIX)
+install: export ZEMMICK_DESTDIR = $(DESTDIR)
 install: setup $(RELEASE)/Makefile
 	cmake --build $(RELEASE) -j$(JOBS)
-	cmake --install $(RELEASE) --prefix $(PREFIX)
+	@prefix=$$ZEMMICK_PREFIX; case $$prefix in "~/"*) prefix=$$HOME/$${prefix#"~/"} ;; esac; \
+	echo "cmake --install $(RELEASE) --prefix '$$prefix'"; \
+	DESTDIR=$$ZEMMICK_DESTDIR cmake --install $(RELEASE) --prefix "$$prefix"
 
 # A Debian package installing under /usr, left in build/release/.
 package: setup $(RELEASE)/Makefile

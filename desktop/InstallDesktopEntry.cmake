@@ -27,7 +27,7 @@ endif()
 
 # Installs into different prefixes may run at the same time from one build
 # tree; each writes its own copy.
-string(MD5 key "$ENV{DESTDIR}|${CMAKE_INSTALL_PREFIX}")
+string(MD5 key "$ENV{DESTDIR}|${CMAKE_INSTALL_PREFIX}|${ZEMMICK_BINDIR}")
 set(entry "${ZEMMICK_WORK_DIR}/${key}/${ZEMMICK_APP_ID}.desktop")
 configure_file("${ZEMMICK_DESKTOP_IN}" "${entry}" @ONLY)
 file(INSTALL DESTINATION "${datadir}/applications" TYPE FILE FILES "${entry}")

@@ -76,6 +76,9 @@ shot=$(sed -n 's|.*<image type="source" width="\([0-9]*\)" height="\([0-9]*\)">.
 [ "$shot" = "$(identify -format '%wx%h' "$here/docs/screenshot.png")" ] \
     || fail "the screenshot's size in the metainfo ($shot) is not that of docs/screenshot.png"
 grep -q "<binary>$(basename "$(key Exec)")</binary>" "$metainfo" || fail "the metainfo does not provide the launcher"
+# The project's licence is the one in LICENSE.
+head -n 1 "$here/LICENSE" | grep -qx 'MIT License' || fail "LICENSE is not the MIT licence"
+[ "$(xml_text project_license)" = MIT ] || fail "the metainfo's project_license is '$(xml_text project_license)', not MIT"
 
 # --- the icon -----------------------------------------------------------------
 # The references come from ImageMagick, apart from the tool that made the

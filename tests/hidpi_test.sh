@@ -57,12 +57,12 @@ shoot() {
     fi
     size[$scale]=$(xvfb_window_size "$id")
     # The first paint is done once the board's cells show up in the picture.
-    for _ in $(seq 50); do
-        DISPLAY=$XVFB_DISPLAY import -window "$id" "$work/$scale.png"
-        [ "$(colour_count "$work/$scale.png" $((board_left * scale)) $((board_top * scale)) \
-            $((cell * scale)) $((cell * scale)))" -ge 3 ] && break
-        sleep 0.2
-    done
+    if ! xvfb_wait_painted "$id" "$work/$scale.png" $((board_left * scale)) $((board_top * scale)) \
+        $((cell * scale)) $((cell * scale)); then
+        echo "the board was not drawn at QT_SCALE_FACTOR=$scale"
+        cat "$work/$scale.log"
+        exit 1
+    fi
     DISPLAY=$XVFB_DISPLAY xprop -id "$id" -notype -f _NET_WM_ICON 32c _NET_WM_ICON \
         | sed 's/^[^=]*= *//' | tr ',' '\n' | tr -d ' ' >"$work/$scale.icon"
     xvfb_stop_program "$app"
@@ -71,9 +71,6 @@ shoot() {
 
 # crop PNG X Y W H OUT
 crop() { convert "$1" -crop "$4x$5+$2+$3" +repage "$6"; }
-colour_count() {
-    convert "$1" -crop "$4x$5+$2+$3" +repage -unique-colors -alpha off -depth 8 txt:- | grep -c '#' || true
-}
 colours() { convert "$1" -unique-colors -alpha off -depth 8 txt:- | grep -o '#[0-9A-F]\{6\}' | sort -u; }
 
 # check_palette NAME PNG: only palette colours, and more than a blank area.

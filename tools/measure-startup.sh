@@ -7,12 +7,12 @@ set -euo pipefail
 exe=$(readlink -f "$1")
 runs=${2:-5}
 here=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source=tests/xvfb_session.sh
+. "$here/tests/xvfb_session.sh"
 work=$(mktemp -d)
-display=:$((500 + RANDOM % 400))
-Xvfb "$display" -screen 0 1400x1100x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
+trap 'xvfb_stop; rm -rf "$work"' EXIT
+xvfb_start 1400x1100
+display=$XVFB_DISPLAY
 cp "$here/assets/Manual.txt" "$work/Manual.txt"
 : > "$work/PointRec.dat"
 

@@ -11,8 +11,9 @@ packages=(
   xvfb xauth x11-utils imagemagick
   clang libclang-rt-14-dev
   clang-format
-  desktop-file-utils appstream dpkg-dev file
+  desktop-file-utils appstream dpkg-dev file lintian
   locales
+  qt6-translations-l10n
 )
 packages+=("$@")
 
