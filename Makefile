@@ -53,8 +53,10 @@ fuzz: setup
 # Long randomised play, apart from the suite.
 soak: setup
 	cmake -S . -B $(CHECK) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEMMICK_SANITIZE=ON
-	cmake --build $(CHECK) -j$(JOBS) --target engine_tests
+	cmake --build $(CHECK) -j$(JOBS) --target engine_tests ui_tests
 	ZEMMICK_SOAK_GAMES=200000 $(CHECK)/tests/engine_tests --gtest_filter='RandomGames.*'
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 ZEMMICK_SOAK_WINDOW_SEEDS=300 \
+		$(CHECK)/tests/ui_tests --gtest_filter='RandomWindow.*'
 
 screenshot: $(RELEASE)/Zemmickp1
 	tools/screenshot.sh $(RELEASE)/Zemmickp1 docs/screenshot.png

@@ -88,7 +88,8 @@ TEST_F(UiTest, LongTextsInTheStandardBoxesWrap)
         QCoreApplication::processEvents();
         EXPECT_LE(box->width(), 640);
         // Every digit is still there, nothing elided.
-        EXPECT_EQ(box->text().remove(QChar(0x200B)), QStringLiteral("'%1' は整数ではありません.").arg(digits));
+        EXPECT_EQ(
+            box->text().remove(QChar(0x200B)), QStringLiteral("'%1' は整数ではありません.").arg(digits));
         box->accept();
     });
     Guarded([&] { throw EConvertError(QStringLiteral("'%1' は整数ではありません").arg(digits)); });
