@@ -79,7 +79,8 @@ done
 # The program loads Qt's Japanese texts for its standard buttons from Qt's
 # translations folder; the package named for them must put them there.
 if dpkg-query -W -f='${Status}' qt6-translations-l10n 2>/dev/null | grep -q "install ok installed"; then
-    dpkg -L qt6-translations-l10n | grep -qx "$translations/qtbase_ja.qm" \
+    # Not grep -q: under pipefail its early exit would fail the listing.
+    dpkg -L qt6-translations-l10n | grep -x "$translations/qtbase_ja.qm" >/dev/null \
         || fail "qt6-translations-l10n has no $translations/qtbase_ja.qm"
 else
     echo "qt6-translations-l10n is not installed here: its files are not checked"
