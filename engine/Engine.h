@@ -13,7 +13,8 @@ namespace engine {
 // --- Board setup ----------------------------------------------------------
 
 // Deals a new board for the current settings and resets the counters. False
-// when the undo store cannot be obtained; then nothing else has changed. The
+// when the undo store cannot be obtained: then the kind counts are zero and
+// the game has no board (BoardReady() is false) until a setup succeeds. The
 // caller creates a cell picture per cell and draws Board[c][r] on it.
 bool SetupBoard(GameState& game);
 
@@ -97,8 +98,9 @@ void ChargePotion(GameState& game);
 // restart) throws InvariantError before it changes anything.
 bool UndoMove(GameState& game);
 
-// Puts the board back as dealt, redraws every cell and resets the ledger.
-void RestartBoard(GameState& game, BoardView& view);
+// Puts the board back as dealt and resets the ledger; the caller's
+// after-change refresh draws it.
+void RestartBoard(GameState& game);
 
 // Deals a new board into InitialBoard, in the order of the first deal. The
 // caller then restarts on it.

@@ -159,9 +159,9 @@ struct GameState {
     MoveHistory History;
     RandomSource Random;
 
-    // True once a board has been set up and its cells exist; false after a
-    // setup that could not obtain the undo store.
-    bool BoardReady = false;
+    // True once a board has been set up and its cells exist: a setup that
+    // cannot obtain the undo store leaves the game without one.
+    bool BoardReady() const { return History.obtained(); }
 
     int RandomBelow(int n) { return Random.below(n); }
     int DealKind() { return RandomBelow(KindCount) + 1; }

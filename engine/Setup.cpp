@@ -9,10 +9,8 @@ bool SetupBoard(GameState& game)
         count = 0;
 
     game.History.clear();
-    if (!game.History.obtain(MoveHistory::capacityFor(game.ColumnCount, game.RowCount))) {
-        game.BoardReady = false;
+    if (!game.History.obtain(MoveHistory::capacityFor(game.ColumnCount, game.RowCount)))
         return false;
-    }
 
     game.PanelTotal = game.RemainingPanels = game.ColumnCount * game.RowCount;
     ResetLedger(game);
@@ -41,7 +39,6 @@ bool SetupBoard(GameState& game)
         game.Board[game.ColumnCount + 1][r] = EmptyCell;
     }
 
-    game.BoardReady = true;
     return true;
 }
 

@@ -69,7 +69,7 @@ bool UndoMove(GameState& game)
     return true;
 }
 
-void RestartBoard(GameState& game, BoardView& view)
+void RestartBoard(GameState& game)
 {
     for (int c = 1; c <= game.ColumnCount; ++c)
         for (int r = 1; r <= game.RowCount; ++r) {
@@ -81,14 +81,11 @@ void RestartBoard(GameState& game, BoardView& view)
     game.RemainingPanels = 0;
     for (int c = 1; c <= game.ColumnCount; ++c) {
         for (int r = 1; r <= game.RowCount; ++r) {
-            view.clearCell(c, r);
             game.Board[c][r] = game.InitialBoard[c][r];
             game.GroupMark[c][r] = 0;
-            if (game.Board[c][r] == EmptyCell)
-                continue; // a dealt board is full; a hole shows nothing
-            view.prepareCanvas(c, r);
-            view.drawPicture(c, r, game.Board[c][r]);
-            ++game.RemainingPanels;
+            // A dealt board is full; a board loaded with holes keeps them.
+            if (game.Board[c][r] != EmptyCell)
+                ++game.RemainingPanels;
         }
     }
 

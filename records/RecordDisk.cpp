@@ -1,5 +1,6 @@
 #include "RecordDisk.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>

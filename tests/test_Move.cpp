@@ -156,7 +156,7 @@ TEST(EngineSteps, RefuseABrokenStateBeforeChangingAnything)
     const auto move = [](GameState& g, FakeBoardView&) { ResolveMove(g, 1, 1); };
     const auto refresh = [](GameState& g, FakeBoardView& v) { RecountAndRedraw(g, v); };
     const auto undo = [](GameState& g, FakeBoardView&) { UndoMove(g); };
-    const auto restart = [](GameState& g, FakeBoardView& v) { RestartBoard(g, v); };
+    const auto restart = [](GameState& g, FakeBoardView&) { RestartBoard(g); };
     const auto hoverOneOne = [](GameState& g) {
         FakeBoardView v;
         v.showBoard(g);

@@ -143,7 +143,7 @@ private:
 
     void restart()
     {
-        RestartBoard(g_, view_);
+        RestartBoard(g_);
         RecountAndRedraw(g_, view_);
         countsStale_ = false;
         played_.clear();

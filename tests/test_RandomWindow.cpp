@@ -312,7 +312,7 @@ std::string RandomWindow::Check()
                 fault << "a recorded name holds the control character " << int(ch) << "\n";
 
     const engine::GameState& g = Game;
-    if (!g.BoardReady)
+    if (!g.BoardReady())
         return fault.str();
 
     // The board: kinds, at most one potion target, gravity and packing.
@@ -331,7 +331,7 @@ std::string RandomWindow::Check()
                 ++targets;
                 if (!g.PotionMode)
                     fault << "potion target left at " << c << "," << r << " outside the potion mode\n";
-                else if (hoverWatch_.lastTag != c * 100 + r)
+                else if (hoverWatch_.lastTag != engine::CellTag(c, r))
                     fault << "potion target at " << c << "," << r << " but the pointer last moved over "
                           << hoverWatch_.lastTag << "\n";
                 if (g.GroupMark[c][r] != 1)
@@ -369,14 +369,13 @@ std::string RandomWindow::Check()
     int erase = 0;
     std::size_t top = g.History.top();
     while (top > 0) {
-        const int summary = g.History.at(top);
-        const int n = summary / 1000, e = (summary % 1000) / 10;
-        erase += (n - 2) * (n - 2);
-        if (top < static_cast<std::size_t>(1 + n + e)) {
-            fault << "history entry " << summary << " runs below the bottom\n";
+        const engine::SummaryEntry move = engine::UnpackSummary(g.History.at(top));
+        erase += (move.erased - 2) * (move.erased - 2);
+        if (top < static_cast<std::size_t>(1 + move.erased + move.closed)) {
+            fault << "history entry " << g.History.at(top) << " runs below the bottom\n";
             break;
         }
-        top -= static_cast<std::size_t>(1 + n + e);
+        top -= static_cast<std::size_t>(1 + move.erased + move.closed);
     }
     if (engine::ErasePoints(g) != erase)
         fault << "erase points " << engine::ErasePoints(g) << ", the history says " << erase << "\n";

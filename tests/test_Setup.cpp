@@ -128,7 +128,7 @@ TEST(SetupBoard, FailsWithNothingChangedWhenTheHistoryCannotBeObtained)
     MoveHistory::AllocationLimit = SIZE_MAX;
 
     EXPECT_FALSE(ok);
-    EXPECT_FALSE(g.BoardReady);
+    EXPECT_FALSE(g.BoardReady());
     EXPECT_FALSE(g.History.obtained());
     EXPECT_EQ(g.Score, -100);
     EXPECT_EQ(g.PanelTotal, 171);

@@ -133,7 +133,7 @@ TEST(RestartBoard, PutsTheDealBackAndResetsEverything)
     ChargePotion(g);
     HoverCell(g, view, 1, 2);
 
-    RestartBoard(g, view);
+    RestartBoard(g);
     RecountAndRedraw(g, view);
     EXPECT_EQ(BoardText(g), dealt);
     EXPECT_EQ(g.Score, -g.PanelTotal);
@@ -155,7 +155,8 @@ TEST(RestartBoard, LeavesTheHolesOfADealEmpty)
     FakeBoardView view;
     LoadBoard(g, 3, {"1..", "12.", "123"});
     view.showBoard(g);
-    RestartBoard(g, view);
+    RestartBoard(g);
+    RecountAndRedraw(g, view);
     EXPECT_EQ(BoardText(g), (std::vector<std::string>{"1..", "12.", "123"}));
     EXPECT_EQ(g.RemainingPanels, 6);
     EXPECT_EQ(g.Score, -6);
@@ -174,9 +175,9 @@ TEST(DealNewBoard, IsWhatTheNextRestartBringsBack)
     ASSERT_TRUE(SetupBoard(g));
     const auto first = BoardText(g);
     DealNewBoard(g);
-    RestartBoard(g, view);
+    RestartBoard(g);
     const auto second = BoardText(g);
     EXPECT_NE(second, first);
-    RestartBoard(g, view);
+    RestartBoard(g);
     EXPECT_EQ(BoardText(g), second);
 }

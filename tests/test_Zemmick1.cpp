@@ -117,7 +117,7 @@ TEST_F(MainWindow, WindowAndBoardFitTheSettings)
         EXPECT_EQ(first->parentWidget(), Form1->Panel1);
         TImage* last = Cell(t.columns, t.rows);
         EXPECT_EQ(last->geometry(), QRect((t.columns - 1) * 32 + 5, 5, 32, 32));
-        EXPECT_EQ(last->property("Tag").toInt(), t.columns * 100 + t.rows);
+        EXPECT_EQ(last->property("Tag").toInt(), engine::CellTag(t.columns, t.rows));
         EXPECT_EQ(Form1->Panel1->findChildren<TImage*>().size(), t.columns * t.rows);
         for (int c = 1; c <= t.columns; ++c)
             for (int r = 1; r <= t.rows; ++r)

@@ -28,7 +28,6 @@ public:
         const QString& caption, Anchor anchor = Anchor::Left);
 
     void setCaption(const QString& caption);
-    QString caption() const { return text(); }
 
     // Moves the anchored edge; the label keeps its caption fitted.
     void setEdge(int edge)

@@ -11,7 +11,7 @@
 #include "Controls.h"
 #include "Convert.h"
 #include "Errors.h"
-#include "Zemmick1.h"
+#include "Game.h"
 
 TForm2* Form2 = nullptr;
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "Errors.h"
-#include "Zemmick1.h"
+#include "Game.h"
 
 TForm3* Form3 = nullptr;
 
@@ -122,5 +122,5 @@ void TForm3::closeEvent(QCloseEvent* event)
 
 void TForm3::FormClose(QObject*)
 {
-    Form1->Button1Click(this);
+    ToggleScoreWindow(this);
 }

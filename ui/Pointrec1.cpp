@@ -9,9 +9,9 @@
 #include "Controls.h"
 #include "Dialogs.h"
 #include "Errors.h"
+#include "Game.h"
 #include "RecordFile.h"
 #include "ShiftJis.h"
-#include "Zemmick1.h"
 
 TForm4* Form4 = nullptr;
 
@@ -332,7 +332,7 @@ void TForm4::closeEvent(QCloseEvent* event)
 
 void TForm4::FormClose(QObject*)
 {
-    Form1->Button2Click(this);
+    ToggleRecordWindow(this);
 }
 
 void TForm4::showEvent(QShowEvent* event)

@@ -21,6 +21,16 @@
 TForm1* Form1 = nullptr;
 engine::GameState Game;
 
+void ToggleScoreWindow(QObject* sender)
+{
+    Form1->Button1Click(sender);
+}
+
+void ToggleRecordWindow(QObject* sender)
+{
+    Form1->Button2Click(sender);
+}
+
 namespace {
 
 constexpr int ButtonTop = 0;
@@ -32,11 +42,6 @@ constexpr int ScoreLeft = 608;
 int LegendLeft(int kind)
 {
     return 70 * kind + 45;
-}
-
-QString Decimal(int value)
-{
-    return QString::number(value);
 }
 
 } // namespace
@@ -212,7 +217,7 @@ void TForm1::SetupBoard()
     if (isVisible())
         KeepOnScreen(this);
 
-    Label2->setCaption(Decimal(Game.RemainingPanels));
+    Label2->setCaption(QString::number(Game.RemainingPanels));
     showScore();
     showPotionCaption();
 
@@ -256,14 +261,14 @@ void TForm1::showLegendCounts()
     Label7->setCaption(QString());
     Label6->setCaption(QString());
     for (int kind = Game.KindCount; kind >= 1; --kind)
-        counts[kind]->setCaption(Decimal(Game.KindCounts[kind]));
+        counts[kind]->setCaption(QString::number(Game.KindCounts[kind]));
 }
 
 // The score stands after "得点=" at its designed place. A figure too wide for
 // the window moves both to the left, so no digit is cut at the edge.
 void TForm1::showScore()
 {
-    Label11->setCaption(Decimal(Game.Score));
+    Label11->setCaption(QString::number(Game.Score));
     const int overflow = std::max(0, ScoreLeft + Label11->width() - width());
     Label10->setEdge(ScoreCaptionLeft - overflow);
     Label11->setEdge(ScoreLeft - overflow);
@@ -271,7 +276,7 @@ void TForm1::showScore()
 
 void TForm1::showPotionCaption()
 {
-    BitBtn1->setText(QStringLiteral("魔法薬 ") + Decimal(Game.PotionsLeft));
+    BitBtn1->setText(QStringLiteral("魔法薬 ") + QString::number(Game.PotionsLeft));
 }
 
 // Without a board (its setup failed) only the settings can help; nothing
@@ -279,7 +284,7 @@ void TForm1::showPotionCaption()
 void TForm1::offerCommands()
 {
     for (QPushButton* button : {BtnNewPanel, BtnRetry, BtnPrevious, BitBtn1})
-        button->setEnabled(Game.BoardReady);
+        button->setEnabled(Game.BoardReady());
 }
 
 // --- The cell pictures, for the engine ---------------------------------------
@@ -320,7 +325,7 @@ void TForm1::mouseMoveEvent(QMouseEvent* event)
 
 void TForm1::FormMouseMove(QObject*)
 {
-    if (!Game.BoardReady)
+    if (!Game.BoardReady())
         return;
     engine::ClearHover(Game, *this);
     Label9->setCaption(QStringLiteral("0"));
@@ -350,7 +355,7 @@ void TForm1::showRecount(QObject* sender)
 {
     showLegendCounts();
     showScore();
-    Label2->setCaption(Decimal(Game.RemainingPanels));
+    Label2->setCaption(QString::number(Game.RemainingPanels));
     Label9->setCaption(QStringLiteral("0"));
     Form3->FormShow(sender);
 }
@@ -360,7 +365,7 @@ void TForm1::showRecount(QObject* sender)
 // from the board as it stands.
 void TForm1::Settle()
 {
-    if (!Game.BoardReady)
+    if (!Game.BoardReady())
         return;
     if (Game.PotionMode)
         EndPotionMode();
@@ -378,19 +383,17 @@ void TForm1::BtnPreviousClick(QObject* sender)
 
 void TForm1::BtnRetryClick(QObject* sender)
 {
-    if (!Game.BoardReady)
+    if (!Game.BoardReady())
         return;
-    engine::RestartBoard(Game, *this);
-    Label2->setCaption(Decimal(Game.RemainingPanels));
+    engine::RestartBoard(Game);
     showPotionCaption();
-    showScore();
+    // Draws the board as dealt and shows its counts, score and summary.
     RefreshAfterChange(sender);
-    Form3->FormShow(sender);
 }
 
 void TForm1::BtnNewPanelClick(QObject* sender)
 {
-    if (!Game.BoardReady)
+    if (!Game.BoardReady())
         return;
     engine::DealNewBoard(Game);
     BtnRetryClick(sender);
@@ -449,28 +452,29 @@ void TForm1::ApplyPotion(int column, int row)
 
 // --- The other windows --------------------------------------------------------------
 
+// The score summary's and the record table's buttons: each shows its window
+// (restored and in front) or hides it, and its caption says what the next
+// press does.
+void TForm1::toggleWindow(QWidget* window, QPushButton* button, bool& shown, const QString& what)
+{
+    if (!shown) {
+        BringUp(window);
+        button->setText(what + QStringLiteral("OFF"));
+    } else {
+        window->hide();
+        button->setText(what + QStringLiteral("ON"));
+    }
+    shown = !shown;
+}
+
 void TForm1::Button1Click(QObject*)
 {
-    if (!ScoreWindowShown) {
-        BringUp(Form3);
-        Button1->setText(QStringLiteral("得点表示OFF"));
-    } else {
-        Form3->hide();
-        Button1->setText(QStringLiteral("得点表示ON"));
-    }
-    ScoreWindowShown = !ScoreWindowShown;
+    toggleWindow(Form3, Button1, ScoreWindowShown, QStringLiteral("得点表示"));
 }
 
 void TForm1::Button2Click(QObject*)
 {
-    if (!RecordWindowShown) {
-        BringUp(Form4);
-        Button2->setText(QStringLiteral("記録表示OFF"));
-    } else {
-        Form4->hide();
-        Button2->setText(QStringLiteral("記録表示ON"));
-    }
-    RecordWindowShown = !RecordWindowShown;
+    toggleWindow(Form4, Button2, RecordWindowShown, QStringLiteral("記録表示"));
 }
 
 void TForm1::Button3Click(QObject*)

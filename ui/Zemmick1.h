@@ -7,6 +7,7 @@
 
 #include "Controls.h"
 #include "Engine.h"
+#include "Game.h"
 #include "Image.h"
 #include "Pictures.h"
 
@@ -90,6 +91,7 @@ private:
     void destroyPictures(int columns, int rows, int kinds);
     void showLegendCounts();
     void showPotionCaption();
+    void toggleWindow(QWidget* window, QPushButton* button, bool& shown, const QString& what);
     void showScore();
     void offerCommands();
     void offerPotionCommands(bool on);
@@ -100,6 +102,5 @@ private:
     bool shown_ = false;
 };
 
-// The one main window, and the one game it plays.
+// The one main window.
 extern TForm1* Form1;
-extern engine::GameState Game;
