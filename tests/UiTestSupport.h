@@ -71,6 +71,16 @@ struct ScriptedDialogs : dialogs::DialogSeam {
     }
 };
 
+// Texts in failure messages as they read, not as UTF-16 code units.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& texts, std::ostream* out)
+{
+    *out << '{' << texts.join(QStringLiteral(", ")).toStdString() << '}';
+}
+
 // The application, made once for the whole run by the tests' main().
 TApplication& App();
 
@@ -93,6 +103,8 @@ protected:
     void Hover(int column, int row);
     void ClickCell(int column, int row);
     void MoveOnForm(QPoint where);
+    // A point of the main window that no control covers.
+    static QPoint BareSpot();
     void PressSpace(QWidget* button);
 
     // A scratch directory that is the current directory during the test.
@@ -110,6 +122,12 @@ private:
     QString oldDir_;
     bool created_ = false;
 };
+
+// What can go wrong in a fixed layout, as texts: a named control that lies
+// outside its parent, two named siblings on top of each other (unless the
+// pair is in `mayOverlap`), a font that does not resolve to the program's
+// face. Empty when the layout holds.
+QStringList LayoutFaults(QWidget* window, const std::vector<std::pair<QString, QString>>& mayOverlap = {});
 
 // The objectNames of `count` widgets the Tab key visits from `first` on.
 QStringList FocusChain(QWidget* first, int count);

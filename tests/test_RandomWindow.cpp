@@ -186,10 +186,15 @@ void RandomWindow::Step(std::ostringstream& said)
         QTest::mouseMove(window(), pointer_);
         QTest::mouseRelease(window(), Qt::LeftButton, Qt::NoModifier, pointer_);
     } else if (pick < 70) {
-        // Below the button row, left of the legend: the bare window.
-        pointer_ = QPoint(5 + below(50), 2 + below(3) + 26);
-        if (below(2) == 0)
-            pointer_ = QPoint(Form1->width() - 3, Form1->height() - 3 - below(10));
+        // Anywhere on the window that no control covers.
+        pointer_ = BareSpot();
+        for (int tries = 0; tries < 100; ++tries) {
+            const QPoint p(below(Form1->width()), below(Form1->height()));
+            if (!Form1->childAt(p)) {
+                pointer_ = p;
+                break;
+            }
+        }
         said << "move over the bare window at " << pointer_.x() << "," << pointer_.y();
         QTest::mouseMove(window(), pointer_);
     } else if (pick < 73) {

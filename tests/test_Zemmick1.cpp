@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QWindow>
+#include <tuple>
 
 #include "Infoshow1.h"
 #include "Point1.h"
@@ -38,57 +39,27 @@ TEST_F(MainWindow, StartsWithTheDealAndTheCaptionsOfAFreshGame)
     EXPECT_FALSE(Form4->isVisible());
     EXPECT_FALSE(Form5->isVisible());
     EXPECT_EQ(dialogs::ApplicationTitle(), "Zemmickp1");
-
-    struct Expected {
-        QWidget* widget;
-        const char* name;
-        QRect geometry;
-        const char* caption;
-    };
-    const Expected buttons[] = {
-        {Form1->BtnConfig, "BtnConfig", {0, 0, 73, 25}, "画面設定"},
-        {Form1->BtnNewPanel, "BtnNewPanel", {72, 0, 73, 25}, "新規パネル"},
-        {Form1->BtnRetry, "BtnRetry", {144, 0, 73, 25}, "最初から"},
-        {Form1->BtnPrevious, "BtnPrevious", {216, 0, 73, 25}, "１手戻し"},
-        {Form1->BitBtn1, "BitBtn1", {288, 0, 81, 25}, nullptr},
-        {Form1->Button1, "Button1", {368, 0, 81, 25}, nullptr},
-        {Form1->Button2, "Button2", {448, 0, 81, 25}, nullptr},
-        {Form1->Button3, "Button3", {528, 0, 49, 25}, "情報"},
-        {Form1->BBtnClose, "BBtnClose", {576, 0, 81, 25}, nullptr},
-    };
-    for (const Expected& e : buttons) {
-        SCOPED_TRACE(e.name);
-        EXPECT_EQ(e.widget->objectName(), e.name);
-        EXPECT_EQ(e.widget->geometry(), e.geometry);
-        if (e.caption) {
-            EXPECT_EQ(static_cast<QPushButton*>(e.widget)->text(), QString::fromUtf8(e.caption));
-        }
-    }
-    const struct {
-        TLabel* label;
-        const char* name;
-        QPoint at;
-        int height;
-    } labels[] = {
-        {Form1->Label1, "Label1", {5, 32}, 13},
-        {Form1->Label2, "Label2", {60, 28}, 20},
-        {Form1->Label8, "Label8", {5, 52}, 16},
-        {Form1->Label9, "Label9", {40, 49}, 20},
-        {Form1->Label3, "Label3", {148, 36}, 24},
-        {Form1->Label12, "Label12", {498, 36}, 24},
-        {Form1->Label10, "Label10", {544, 32}, 24},
-        {Form1->Label11, "Label11", {608, 32}, 24},
-    };
-    for (const auto& l : labels) {
-        SCOPED_TRACE(l.name);
-        EXPECT_EQ(l.label->objectName(), l.name);
-        EXPECT_EQ(l.label->pos(), l.at);
-        EXPECT_EQ(l.label->height(), l.height);
-        EXPECT_EQ(l.label->font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
-        EXPECT_EQ(l.label->font().pixelSize(), l.height);
-    }
-    EXPECT_EQ(QFontInfo(Form1->Label10->font()).family(), "IPAPGothic");
     EXPECT_EQ(Form1->font().pixelSize(), 12);
+}
+
+TEST_F(MainWindow, ItsLayoutHoldsAtEveryBoardSize)
+{
+    // The buttons of the row share their edges; a count of three digits or
+    // a long group text stands over the next picture.
+    std::vector<std::pair<QString, QString>> mayOverlap
+        = {{"BtnConfig", "BtnNewPanel"}, {"BtnNewPanel", "BtnRetry"}, {"BtnRetry", "BtnPrevious"},
+            {"BtnPrevious", "BitBtn1"}, {"BitBtn1", "Button1"}, {"Button1", "Button2"},
+            {"Button2", "Button3"}, {"Button3", "BBtnClose"}, {"Label9", "LegendImage1"}};
+    const char* const counts[] = {"Label3", "Label4", "Label5", "Label6", "Label7"};
+    for (int kind = 1; kind <= 5; ++kind)
+        mayOverlap.push_back({counts[kind - 1], QStringLiteral("LegendImage%1").arg(kind + 1)});
+    // Each control within the window, no other overlap, every font the
+    // program's face: on the narrowest window and on the largest board.
+    for (const auto& [columns, rows, kinds] : {std::tuple{19, 9, 5}, {8, 8, 3}, {40, 40, 6}}) {
+        SCOPED_TRACE(testing::Message() << columns << " x " << rows);
+        Resize(columns, rows, kinds);
+        EXPECT_EQ(LayoutFaults(Form1, mayOverlap), QStringList());
+    }
 }
 
 TEST_F(MainWindow, TabVisitsTheButtonsInTheirOrder)
@@ -164,7 +135,7 @@ TEST_F(MainWindow, WithoutTheUndoStoreNothingActsOnMissingCells)
     Form1->BtnRetryClick(Form1->BtnRetry);
     Form1->BtnNewPanelClick(Form1->BtnNewPanel);
     Form1->BtnPreviousClick(Form1->BtnPrevious);
-    MoveOnForm(QPoint(300, 65));
+    MoveOnForm(BareSpot());
     Form3->FormShow();
     // A later setup that works offers everything again.
     Resize(19, 9, 5);
@@ -222,7 +193,7 @@ TEST_F(MainWindow, HoverOutlinesExactlyTheGroup)
             ASSERT_EQ(Cell(c, r)->surface(), before[i++]) << c << "," << r;
 
     // The bare window takes every outline off; the group size stays.
-    MoveOnForm(QPoint(300, 65));
+    MoveOnForm(BareSpot());
     EXPECT_EQ(Form1->Label9->text(), "0");
     EXPECT_EQ(Game.GroupSize, expected);
     for (int c = 1; c <= 8; ++c)

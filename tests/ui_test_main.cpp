@@ -1,6 +1,7 @@
 #include <QCursor>
 #include <QDir>
 #include <QFile>
+#include <QFontInfo>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <memory>
@@ -129,6 +130,17 @@ void UiTest::MoveOnForm(QPoint where)
     QTest::mouseMove(Form1, where);
 }
 
+QPoint UiTest::BareSpot()
+{
+    // Between the status line and the board, where the window shows itself.
+    for (int y = Form1->Panel1->y() - 1; y > 0; --y)
+        for (int x = Form1->width() / 2; x < Form1->width(); ++x)
+            if (!Form1->childAt(x, y))
+                return {x, y};
+    ADD_FAILURE() << "no bare spot on the main window";
+    return {};
+}
+
 void UiTest::PressSpace(QWidget* button)
 {
     button->setFocus();
@@ -152,4 +164,41 @@ QStringList FocusChain(QWidget* first, int count)
             w = w->nextInFocusChain();
     }
     return names;
+}
+
+QStringList LayoutFaults(QWidget* window, const std::vector<std::pair<QString, QString>>& mayOverlap)
+{
+    QStringList faults;
+    // The program's own controls carry names; Qt's inner parts ("qt_...")
+    // and unnamed helpers are the toolkit's business.
+    const auto ours = [window](QWidget* w) {
+        return !w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_"))
+            && w->isVisibleTo(window);
+    };
+    QList<QWidget*> widgets = window->findChildren<QWidget*>();
+    widgets.removeIf([&](QWidget* w) { return !ours(w); });
+    for (QWidget* w : widgets) {
+        const QString name = w->objectName();
+        if (!w->parentWidget()->rect().contains(w->geometry()))
+            faults << name + QStringLiteral(" lies outside ") + w->parentWidget()->objectName();
+        if (QFontInfo(w->font()).family() != QLatin1String("IPAPGothic"))
+            faults << name + QStringLiteral(" shows ") + QFontInfo(w->font()).family();
+    }
+    const auto allowed = [&](const QString& a, const QString& b) {
+        for (const auto& [x, y] : mayOverlap)
+            if ((x == a && y == b) || (x == b && y == a))
+                return true;
+        return false;
+    };
+    for (qsizetype i = 0; i < widgets.size(); ++i)
+        for (qsizetype j = i + 1; j < widgets.size(); ++j) {
+            QWidget* a = widgets[i];
+            QWidget* b = widgets[j];
+            if (a->parentWidget() == b->parentWidget() && a->geometry().intersects(b->geometry())
+                && !allowed(a->objectName(), b->objectName()))
+                faults << a->objectName() + QStringLiteral(" overlaps ") + b->objectName();
+        }
+    if (QFontInfo(window->font()).family() != QLatin1String("IPAPGothic"))
+        faults << window->objectName() + QStringLiteral(" shows ") + QFontInfo(window->font()).family();
+    return faults;
 }

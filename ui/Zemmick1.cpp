@@ -44,6 +44,48 @@ int LegendLeft(int kind)
     return 70 * kind + 45;
 }
 
+// The button row, left to right as the Tab key visits it.
+struct ButtonPlace {
+    QPushButton* TForm1::*member;
+    const char* name;
+    int left, width;
+    const char16_t* caption;
+    void (TForm1::*handler)(QObject*); // none for the close button
+};
+const ButtonPlace ButtonRow[] = {
+    {&TForm1::BtnRetry, "BtnRetry", 144, 73, u"最初から", &TForm1::BtnRetryClick},
+    {&TForm1::BtnPrevious, "BtnPrevious", 216, 73, u"１手戻し", &TForm1::BtnPreviousClick},
+    {&TForm1::BBtnClose, "BBtnClose", 576, 81, u"閉じる(&C)", nullptr},
+    {&TForm1::BtnNewPanel, "BtnNewPanel", 72, 73, u"新規パネル", &TForm1::BtnNewPanelClick},
+    {&TForm1::BtnConfig, "BtnConfig", 0, 73, u"画面設定", &TForm1::BtnConfigClick},
+    {&TForm1::Button1, "Button1", 368, 81, u"得点表示ON", &TForm1::Button1Click},
+    {&TForm1::BitBtn1, "BitBtn1", 288, 81, u"魔法薬 3 ", &TForm1::BitBtn1Click},
+    {&TForm1::Button2, "Button2", 448, 81, u"記録表示ON", &TForm1::Button2Click},
+    {&TForm1::Button3, "Button3", 528, 49, u"情報", &TForm1::Button3Click},
+};
+
+// The status line; each label's character height is its height.
+struct LabelPlace {
+    TLabel* TForm1::*member;
+    const char* name;
+    int left, top, height;
+    const char16_t* caption;
+};
+const LabelPlace StatusLine[] = {
+    {&TForm1::Label1, "Label1", 5, 32, 13, u"パネル数"},
+    {&TForm1::Label2, "Label2", 60, 28, 20, u"0"},
+    {&TForm1::Label3, "Label3", 148, 36, 24, u""},
+    {&TForm1::Label4, "Label4", 218, 36, 24, u""},
+    {&TForm1::Label5, "Label5", 288, 36, 24, u""},
+    {&TForm1::Label6, "Label6", 358, 36, 24, u""},
+    {&TForm1::Label7, "Label7", 428, 36, 24, u""},
+    {&TForm1::Label12, "Label12", 498, 36, 24, u""},
+    {&TForm1::Label8, "Label8", 5, 52, 16, u"連結"},
+    {&TForm1::Label9, "Label9", 40, 49, 20, u"0"},
+    {&TForm1::Label10, "Label10", ScoreCaptionLeft, 32, 24, u"得点="},
+    {&TForm1::Label11, "Label11", ScoreLeft, 32, 24, u"0"},
+};
+
 } // namespace
 
 TForm1::TForm1()
@@ -64,43 +106,23 @@ TForm1::TForm1()
     Panel1 = new TPanel(this, "Panel1", 3);
     Panel1->setGeometry(8, 72, 81, 65);
 
-    // Created in the order the buttons take the focus with Tab.
-    BtnRetry = makeButton("BtnRetry", 144, 73, QStringLiteral("最初から"), &TForm1::BtnRetryClick);
-    BtnPrevious = makeButton("BtnPrevious", 216, 73, QStringLiteral("１手戻し"), &TForm1::BtnPreviousClick);
-    BBtnClose = makeButton("BBtnClose", 576, 81, QStringLiteral("閉じる(&C)"), nullptr);
+    for (const ButtonPlace& b : ButtonRow) {
+        QPushButton* button = makeButton(
+            QString::fromLatin1(b.name), b.left, b.width, QString::fromUtf16(b.caption), b.handler);
+        this->*b.member = button;
+    }
     BBtnClose->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     connect(BBtnClose, &QPushButton::clicked, this, [this] { close(); });
-    BtnNewPanel = makeButton("BtnNewPanel", 72, 73, QStringLiteral("新規パネル"), &TForm1::BtnNewPanelClick);
-    BtnConfig = makeButton("BtnConfig", 0, 73, QStringLiteral("画面設定"), &TForm1::BtnConfigClick);
-
-    Label1 = new TLabel(this, "Label1", 5, 32, 13, 13, QStringLiteral("パネル数"));
-    Label2 = new TLabel(this, "Label2", 60, 28, 20, 20, QStringLiteral("0"));
-    Label3 = new TLabel(this, "Label3", 148, 36, 24, 24, QString());
-    Label4 = new TLabel(this, "Label4", 218, 36, 24, 24, QString());
-    Label5 = new TLabel(this, "Label5", 288, 36, 24, 24, QString());
-    Label6 = new TLabel(this, "Label6", 358, 36, 24, 24, QString());
-    Label7 = new TLabel(this, "Label7", 428, 36, 24, 24, QString());
-    Label8 = new TLabel(this, "Label8", 5, 52, 16, 16, QStringLiteral("連結"));
-    Label9 = new TLabel(this, "Label9", 40, 49, 20, 20, QStringLiteral("0"));
-    Label10 = new TLabel(this, "Label10", ScoreCaptionLeft, 32, 24, 24, QStringLiteral("得点="));
-    Label11 = new TLabel(this, "Label11", ScoreLeft, 32, 24, 24, QStringLiteral("0"));
-
-    Button1 = makeButton("Button1", 368, 81, QStringLiteral("得点表示ON"), &TForm1::Button1Click);
-    BitBtn1 = makeButton("BitBtn1", 288, 81, QStringLiteral("魔法薬 3 "), &TForm1::BitBtn1Click);
     BitBtn1->setIcon(PotionIcon());
     BitBtn1->setIconSize(QSize(16, 16));
-    Label12 = new TLabel(this, "Label12", 498, 36, 24, 24, QString());
-    Button2 = makeButton("Button2", 448, 81, QStringLiteral("記録表示ON"), &TForm1::Button2Click);
-    Button3 = makeButton("Button3", 528, 49, QStringLiteral("情報"), &TForm1::Button3Click);
+    // The row's order is the order of the Tab key.
+    for (std::size_t i = 1; i < std::size(ButtonRow); ++i)
+        QWidget::setTabOrder(this->*ButtonRow[i - 1].member, this->*ButtonRow[i].member);
 
-    QWidget::setTabOrder(BtnRetry, BtnPrevious);
-    QWidget::setTabOrder(BtnPrevious, BBtnClose);
-    QWidget::setTabOrder(BBtnClose, BtnNewPanel);
-    QWidget::setTabOrder(BtnNewPanel, BtnConfig);
-    QWidget::setTabOrder(BtnConfig, Button1);
-    QWidget::setTabOrder(Button1, BitBtn1);
-    QWidget::setTabOrder(BitBtn1, Button2);
-    QWidget::setTabOrder(Button2, Button3);
+    for (const LabelPlace& l : StatusLine)
+        this->*l.member = new TLabel(this, QString::fromLatin1(l.name), l.left, l.top, l.height, l.height,
+            QString::fromUtf16(l.caption));
+
     BtnRetry->setFocus();
 
     SetInternalFailureHandler([this] { Settle(); });
