@@ -3,7 +3,10 @@
 #include "Solver.h"
 
 #include <algorithm>
+#include <cstring>
+#include <ctime>
 #include <stdexcept>
+#include <unordered_set>
 
 #include "SolverSearch.h"
 
@@ -143,10 +146,35 @@ int PointsBound(const Grid& grid, ScoringRule rule)
 
 // --- The search ---------------------------------------------------------------
 
+StopCheck::StopCheck(const SolverOptions& options)
+    : options_(options)
+    , wallStart_(std::chrono::steady_clock::now())
+    , cpuStart_(options.CpuTimeLimit.count() > 0 ? ThreadCpuTime() : std::chrono::nanoseconds{0})
+{
+}
+
+std::chrono::nanoseconds StopCheck::ThreadCpuTime()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return std::chrono::seconds{now.tv_sec} + std::chrono::nanoseconds{now.tv_nsec};
+}
+
+bool StopCheck::due() const
+{
+    if (options_.Stop.stop_requested())
+        return true;
+    if (options_.TimeLimit.count() > 0 && std::chrono::steady_clock::now() - wallStart_ >= options_.TimeLimit)
+        return true;
+    return options_.CpuTimeLimit.count() > 0 && ThreadCpuTime() - cpuStart_ >= options_.CpuTimeLimit;
+}
+
 namespace {
 
 constexpr int MaxMoves = Side * Side / 2;
-constexpr int MaxLevel = 4;
+constexpr int MaxLevel = 3;
+// Two beams of this many states take at most 40 MB.
+constexpr int MaxBeamWidth = 8192;
 
 class Searcher {
 public:
@@ -156,7 +184,7 @@ public:
         , options_(options)
         , random_(options.Seed)
         , budget_(std::max<std::int64_t>(options.Budget, 1))
-        , started_(std::chrono::steady_clock::now())
+        , stopCheck_(options)
     {
         path_.reserve(MaxMoves);
         best_.reserve(MaxMoves);
@@ -168,16 +196,34 @@ public:
 
     void run(const Tuning& tuning)
     {
-        const int level = std::clamp(tuning.level, 0, MaxLevel);
-        width_ = tuning.width;
-        // One full search after the other until the budget is spent; each
-        // starts from the root with the random source where the last left it.
+        // One whole search after the other until the budget is spent, each
+        // from the root with the random source where the last one left it.
+        std::int64_t unitCost = 0;
         do {
-            Grid grid = root_;
-            if (level == 0)
-                playout(grid, 0);
-            else
-                nested(level, grid, 0);
+            if (tuning.method == Method::Beam) {
+                int width = tuning.width;
+                if (width == 0) {
+                    // The first beam has width one; its cost tells how wide
+                    // the next one can be to spend what is left.
+                    width = 1;
+                    if (unitCost > 0)
+                        width = static_cast<int>(
+                            std::clamp<std::int64_t>((budget_ - nodes_) / unitCost, 1, MaxBeamWidth));
+                }
+                const std::int64_t before = nodes_;
+                beam(std::min(width, MaxBeamWidth), tuning.sample);
+                if (unitCost == 0)
+                    unitCost = std::max<std::int64_t>((nodes_ - before) / width, 1);
+            } else {
+                Grid grid = root_;
+                path_.clear();
+                if (tuning.level <= 0) {
+                    const int score = playout(grid, 0);
+                    offer(score, playout_.data(), playoutLength_);
+                } else {
+                    nested(std::min(tuning.level, MaxLevel), grid, 0, tuning.width);
+                }
+            }
         } while (!stop_);
     }
 
@@ -197,8 +243,8 @@ public:
     }
 
 private:
-    // Counts a node and looks at the budget, the cancellation and the clock
-    // every few thousand nodes (well under a millisecond apart).
+    // Counts nodes; stops at the budget, and every few thousand nodes (well
+    // under a millisecond apart) looks for a cancellation or a time limit.
     void count(int n)
     {
         nodes_ += n;
@@ -206,16 +252,14 @@ private:
             stop_ = true;
         if (nodes_ >= nextCheck_) {
             nextCheck_ = nodes_ + 4096;
-            if (options_.Stop.stop_requested()
-                || (options_.TimeLimit.count() > 0
-                    && std::chrono::steady_clock::now() - started_ >= options_.TimeLimit)) {
+            if (stopCheck_.due()) {
                 stop_ = true;
                 cut_ = true;
             }
         }
     }
 
-    // A line from the root ending with `tail` reached `score`.
+    // A line from the root, path_ followed by `tail`, reached `score`.
     void offer(int score, const Cell* tail, int tailLength)
     {
         if (score <= bestScore_)
@@ -227,24 +271,26 @@ private:
             options_.OnImprove(score);
     }
 
-    static int tabuKind(const Grid& grid)
+    // The kind with most panels (the lowest of equals).
+    static int mostCommonKind(const Grid& grid)
     {
-        int tabu = 1;
+        int kind = 1;
         for (int k = 2; k <= grid.kinds; ++k)
-            if (grid.count[static_cast<std::size_t>(k)] > grid.count[static_cast<std::size_t>(tabu)])
-                tabu = k;
-        return tabu;
+            if (grid.count[static_cast<std::size_t>(k)] > grid.count[static_cast<std::size_t>(kind)])
+                kind = k;
+        return kind;
     }
 
-    // Random moves to the end of the game, keeping back the kind with most
-    // panels while other moves exist, so that it can gather into one big
-    // group. A cell is drawn at random and played when it belongs to a
-    // group; after a few misses the whole board is listed. Returns the final
-    // score (`points` already gathered plus the playout's); the moves are in
-    // playout_.
+    // Random moves to the end of the game. The kind with most panels is kept
+    // back while other moves exist, so that it can gather into one big
+    // group. A cell is drawn at random and played when it belongs to a group
+    // of another kind; after a few misses the whole board is looked at.
+    // Returns the final score, `points` gathered before included; the moves
+    // are in playout_.
     int playout(Grid& grid, int points)
     {
-        const int tabu = tabuKind(grid);
+        const int keep = mostCommonKind(grid);
+        const int s = grid.stride;
         int played = 0;
         int gathered = 0;
         while (grid.panels > 0) {
@@ -253,12 +299,11 @@ private:
                 const int c = 1 + random_.below(grid.columns);
                 const int at = grid.cellAt(c, 1 + random_.below(grid.height[static_cast<std::size_t>(c)]));
                 const std::uint8_t* p = &grid.cell[static_cast<std::size_t>(at)];
-                const int s = grid.stride;
-                if (*p != tabu && (p[1] == *p || p[-1] == *p || p[s] == *p || p[-s] == *p))
+                if (*p != keep && (p[1] == *p || p[-1] == *p || p[s] == *p || p[-s] == *p))
                     cell = at;
             }
             if (cell < 0)
-                cell = PickMove(grid, tabu, random_, mask_);
+                cell = PickMove(grid, keep, random_, mask_);
             if (cell < 0)
                 break;
             playout_[static_cast<std::size_t>(played++)] = static_cast<Cell>(cell);
@@ -266,17 +311,15 @@ private:
         }
         ++playouts_;
         count(played + 1);
-        const int score = points + gathered + EndPoints(grid, rule_);
-        offer(score, playout_.data(), played);
         playoutLength_ = played;
-        return score;
+        return points + gathered + EndPoints(grid, rule_);
     }
 
-    // Nested Monte-Carlo search: at each step every move (or a sample of
-    // `width_`) is tried with a search one level lower, and the step follows
-    // the best line seen from here. Returns the best score; the line is in
-    // lines_[level].
-    int nested(int level, Grid& grid, int points)
+    // Nested Monte-Carlo search: at each step every move (or a random sample
+    // of `width` at level 1) is tried with a search one level lower, and the
+    // step follows the best line seen from here. Returns the best score; the
+    // line is in lines_[level].
+    int nested(int level, Grid& grid, int points, int width)
     {
         std::vector<Cell>& best = lines_[static_cast<std::size_t>(level)];
         best.clear();
@@ -295,15 +338,8 @@ private:
                 count(1);
                 break;
             }
-            const std::size_t played = path_.size() - base;
-            if (level == 1 && width_ > 0 && n > width_) {
-                // A random sample of the moves; the step still follows the
-                // best line seen, whether its next move is sampled or not.
-                for (int i = 0; i < width_; ++i)
-                    std::swap(moves[static_cast<std::size_t>(i)],
-                        moves[static_cast<std::size_t>(i + random_.below(n - i))]);
-                n = width_;
-            }
+            if (level == 1 && width > 0 && n > width)
+                n = sampleMoves(moves, n, width);
             for (int i = 0; i < n && !stop_; ++i) {
                 const MoveInfo move = moves[static_cast<std::size_t>(i)];
                 Grid child = grid;
@@ -312,34 +348,165 @@ private:
                 path_.push_back(move.cell);
                 const int childPoints = points + GroupPoints(move.size);
                 int score;
-                const Cell* tail;
-                std::size_t tailLength;
+                const std::vector<Cell>* tail = nullptr;
                 if (level == 1) {
                     score = playout(child, childPoints);
-                    tail = playout_.data();
-                    tailLength = static_cast<std::size_t>(playoutLength_);
+                    offer(score, playout_.data(), playoutLength_);
                 } else {
-                    score = nested(level - 1, child, childPoints);
-                    tail = lines_[static_cast<std::size_t>(level - 1)].data();
-                    tailLength = lines_[static_cast<std::size_t>(level - 1)].size();
+                    score = nested(level - 1, child, childPoints, width);
+                    tail = &lines_[static_cast<std::size_t>(level - 1)];
                 }
                 if (score > bestScore) {
                     bestScore = score;
                     best.assign(path_.begin() + static_cast<std::ptrdiff_t>(base), path_.end());
-                    best.insert(best.end(), tail, tail + tailLength);
+                    if (tail != nullptr)
+                        best.insert(best.end(), tail->begin(), tail->end());
+                    else
+                        best.insert(best.end(), playout_.begin(), playout_.begin() + playoutLength_);
                 }
                 path_.pop_back();
             }
             if (stop_)
                 break;
             // Follow the best line one step.
-            const Cell next = best[played];
-            const int erased = PlayMove(grid, next);
-            points += GroupPoints(erased);
+            const Cell next = best[path_.size() - base];
+            points += GroupPoints(PlayMove(grid, next));
             path_.push_back(next);
         }
         path_.resize(base);
         return bestScore;
+    }
+
+    // Moves a random sample of `size` moves to the front; returns its size.
+    int sampleMoves(std::vector<MoveInfo>& moves, int n, int size)
+    {
+        for (int i = 0; i < size; ++i)
+            std::swap(moves[static_cast<std::size_t>(i)],
+                moves[static_cast<std::size_t>(i + random_.below(n - i))]);
+        return size;
+    }
+
+    // Beam search: at each depth every move (or a random sample of `sample`)
+    // of every state in the beam is tried with a playout, and the `width`
+    // children with the best lines through them make the next beam
+    // (positions reached twice only once). Each state remembers the best
+    // line seen through it, and the next move of that line is a candidate
+    // with the line's score, so the best line found so far stays in the beam.
+    // With width one this is the nested search of level one.
+    void beam(int width, int sample)
+    {
+        struct State {
+            Grid grid;
+            int points = 0; // gathered by the moves that led here
+            int node = -1; // the move that led here in `tree`, -1 at the root
+            int lineScore = INT_MIN;
+            std::vector<Cell> line; // the best line seen from here
+        };
+        struct Candidate {
+            int score;
+            int order; // generation order, so that ties always break alike
+            int state;
+            Cell cell;
+            bool memorized; // the next move of the state's line
+            Random random; // the source as the candidate's playout began
+        };
+        struct Node {
+            int parent;
+            Cell cell;
+        };
+        const auto better = [](const Candidate& a, const Candidate& b) {
+            return a.score != b.score ? a.score > b.score : a.order < b.order;
+        };
+        const auto pathTo = [&](const std::vector<Node>& tree, int node) {
+            path_.clear();
+            for (; node >= 0; node = tree[static_cast<std::size_t>(node)].parent)
+                path_.push_back(tree[static_cast<std::size_t>(node)].cell);
+            std::reverse(path_.begin(), path_.end());
+        };
+
+        std::vector<Node> tree;
+        std::vector<State> states(1);
+        states[0].grid = root_;
+        std::vector<State> next;
+        std::vector<Candidate> candidates;
+        std::unordered_set<std::uint64_t> seen; // looked up only, never walked
+        std::vector<MoveInfo>& moves = moves_[0];
+        const std::size_t keep = static_cast<std::size_t>(width);
+        while (!states.empty() && !stop_) {
+            candidates.clear();
+            int order = 0;
+            for (std::size_t i = 0; i < states.size() && !stop_; ++i) {
+                const State& state = states[i];
+                if (!state.line.empty())
+                    candidates.push_back(
+                        {state.lineScore, order++, static_cast<int>(i), state.line[0], true, Random(0)});
+                int n = ListMoves(state.grid, moves.data(), marks_);
+                if (sample > 0 && n > sample)
+                    n = sampleMoves(moves, n, sample);
+                pathTo(tree, state.node);
+                for (int m = 0; m < n && !stop_; ++m) {
+                    const MoveInfo move = moves[static_cast<std::size_t>(m)];
+                    Grid child = state.grid;
+                    PlayMove(child, move.cell);
+                    count(1);
+                    const Random start = random_;
+                    const int score = playout(child, state.points + GroupPoints(move.size));
+                    path_.push_back(move.cell);
+                    offer(score, playout_.data(), playoutLength_);
+                    path_.pop_back();
+                    candidates.push_back({score, order++, static_cast<int>(i), move.cell, false, start});
+                }
+                if (candidates.size() >= 4 * keep + 64) {
+                    // Only the best `keep` can make the beam; the rest go
+                    // now so that the list stays small.
+                    std::nth_element(candidates.begin(),
+                        candidates.begin() + static_cast<std::ptrdiff_t>(2 * keep), candidates.end(), better);
+                    candidates.resize(2 * keep);
+                }
+            }
+            std::sort(candidates.begin(), candidates.end(), better);
+            next.clear();
+            seen.clear();
+            for (const Candidate& c : candidates) {
+                if (next.size() >= keep || stop_)
+                    break;
+                const State& state = states[static_cast<std::size_t>(c.state)];
+                State child;
+                child.grid = state.grid;
+                child.points = state.points + GroupPoints(PlayMove(child.grid, c.cell));
+                if (!seen.insert(HashGrid(child.grid)).second)
+                    continue;
+                child.lineScore = c.score;
+                if (c.memorized) {
+                    child.line.assign(state.line.begin() + 1, state.line.end());
+                } else {
+                    // The candidate's playout once more, for its moves.
+                    const Random resume = random_;
+                    random_ = c.random;
+                    Grid copy = child.grid;
+                    playout(copy, child.points);
+                    child.line.assign(playout_.begin(), playout_.begin() + playoutLength_);
+                    random_ = resume;
+                }
+                tree.push_back({state.node, c.cell});
+                child.node = static_cast<int>(tree.size()) - 1;
+                next.push_back(std::move(child));
+            }
+            states.swap(next);
+        }
+    }
+
+    static std::uint64_t HashGrid(const Grid& grid)
+    {
+        std::uint64_t hash = 0x9E3779B97F4A7C15ULL;
+        const int end = (grid.columns + 1) * grid.stride;
+        for (int at = grid.stride; at < end; at += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, grid.cell.data() + at, sizeof word);
+            hash = (hash ^ word) * 0xFF51AFD7ED558CCDULL;
+            hash ^= hash >> 29;
+        }
+        return hash;
     }
 
     const Grid root_;
@@ -347,13 +514,12 @@ private:
     const SolverOptions& options_;
     Random random_;
     const std::int64_t budget_;
-    const std::chrono::steady_clock::time_point started_;
+    const StopCheck stopCheck_;
     std::int64_t nodes_ = 0;
-    std::int64_t playouts_ = 0;
     std::int64_t nextCheck_ = 0;
+    std::int64_t playouts_ = 0;
     bool stop_ = false;
     bool cut_ = false;
-    int width_ = 0;
 
     int bestScore_ = INT_MIN;
     std::vector<Cell> best_;
@@ -377,16 +543,21 @@ SolverResult SolveWith(
     return searcher->result();
 }
 
-Tuning ChooseTuning(const SolverBoard&, ScoringRule, std::int64_t)
+bool ExactSearchFits(const SolverBoard& board)
 {
-    return Tuning{1, 0};
+    const int cells = board.columns() * board.rows();
+    return board.kinds() <= 7 && cells * (board.kinds() <= 3 ? 2 : 3) <= 128;
 }
 
 } // namespace solver
 
 SolverResult Solve(const SolverBoard& board, ScoringRule rule, const SolverOptions& options)
 {
-    return solver::SolveWith(board, rule, options, solver::ChooseTuning(board, rule, options.Budget));
+    // Boards small enough for the exact search get the best line there is,
+    // as long as the budget lets it finish.
+    if (solver::ExactSearchFits(board))
+        return SolveExactly(board, rule, options);
+    return solver::SolveWith(board, rule, options, solver::BeamTuning);
 }
 
 std::optional<int> ScoreLine(const SolverBoard& board, ScoringRule rule, const std::vector<SolverMove>& moves)

@@ -93,9 +93,11 @@ struct SolverOptions {
     // Nodes the search may spend (see above); at least one playout is
     // always made.
     std::int64_t Budget = HintBudget;
-    // Wall-clock cut, for measurements; zero for none. A search cut by time
-    // depends on the machine.
+    // Cuts for measurements, zero for none: wall-clock time, and processor
+    // time of the searching thread (one core's worth of work whatever else
+    // runs on the machine). A search cut by time depends on the machine.
     std::chrono::milliseconds TimeLimit{0};
+    std::chrono::milliseconds CpuTimeLimit{0};
     // Cancellation: once stop is requested the search returns its best line
     // so far within milliseconds.
     std::stop_token Stop;
@@ -125,8 +127,10 @@ SolverResult Solve(const SolverBoard& board, ScoringRule rule, const SolverOptio
 
 // A search of every line, with a transposition table of at most 48 MB, for
 // boards of at most 64 cells and 3 kinds, or 42 cells and 7 kinds (other
-// boards throw std::invalid_argument). Proven is true when it finished
-// within the budget; otherwise the result is the best line seen.
+// boards throw std::invalid_argument). Half the budget goes to a quick
+// search whose line is the score to beat. Proven is true when the search
+// finished within the budget; otherwise the result is the best line seen.
+// Solve uses it for the boards it takes.
 SolverResult SolveExactly(const SolverBoard& board, ScoringRule rule, const SolverOptions& options = {});
 
 // Plays a line on a copy of the board and returns its final score by the

@@ -26,21 +26,45 @@ int EndPoints(const Grid& grid, ScoringRule rule);
 // together: every kind erased in one group.
 int PointsBound(const Grid& grid, ScoringRule rule);
 
-// How the search spends its budget.
-struct Tuning {
-    // Nesting level of the search: 0 is repeated random playouts, 1 tries
-    // every move with a playout at each step, 2 with a level-1 search...
-    int level = 1;
-    // At most this many moves are tried per step at the lowest tree level
-    // (the next move of the best line so far among them); 0 for all.
-    int width = 0;
+// Stop conditions other than the budget: cancellation and the time limits.
+class StopCheck {
+public:
+    explicit StopCheck(const SolverOptions& options);
+    bool due() const;
+    static std::chrono::nanoseconds ThreadCpuTime();
+
+private:
+    const SolverOptions& options_;
+    const std::chrono::steady_clock::time_point wallStart_;
+    const std::chrono::nanoseconds cpuStart_;
 };
 
-// The search with a given tuning.
+enum class Method { Nested, Beam };
+
+// How the search spends its budget.
+struct Tuning {
+    Method method = Method::Beam;
+    // Nested: the nesting level; 0 is random playouts and nothing else, 1
+    // tries every move with a playout at each step, 2 with a level-1
+    // search...
+    int level = 1;
+    // Nested: at most this many moves are tried per step at level 1, 0 for
+    // all. Beam: the beam's width, 0 to fit it to the budget.
+    int width = 0;
+    // Beam: at most this many moves of each state are tried, 0 for all.
+    int sample = 0;
+};
+
+// What Solve uses on boards too large for the exact search: a beam fitted
+// to the budget, trying 8 moves of each state. The benchmarks compare it
+// with the other tunings.
+inline constexpr Tuning BeamTuning{Method::Beam, 0, 0, 8};
+
+// The search with a given tuning (never the exact one).
 SolverResult SolveWith(
     const SolverBoard& board, ScoringRule rule, const SolverOptions& options, const Tuning& tuning);
 
-// The tuning Solve picks for a board.
-Tuning ChooseTuning(const SolverBoard& board, ScoringRule rule, std::int64_t budget);
+// True when SolveExactly takes the board.
+bool ExactSearchFits(const SolverBoard& board);
 
 } // namespace engine::solver
