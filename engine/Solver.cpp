@@ -198,8 +198,16 @@ public:
     {
         // One whole search after the other until the budget is spent, each
         // from the root with the random source where the last one left it.
+        if (!root_.moveRemains()) {
+            // Nothing to search: the line is empty.
+            offer(EndPoints(root_, rule_), nullptr, 0);
+            count(1);
+            exhausted_ = true;
+            return;
+        }
         std::int64_t unitCost = 0;
         do {
+            count(1); // every round costs something, so the budget ends it
             if (tuning.method == Method::Beam) {
                 int width = tuning.width;
                 if (width == 0) {
@@ -214,6 +222,8 @@ public:
                 beam(std::min(width, MaxBeamWidth), tuning.sample);
                 if (unitCost == 0)
                     unitCost = std::max<std::int64_t>((nodes_ - before) / width, 1);
+                if (exhausted_)
+                    break;
             } else {
                 Grid grid = root_;
                 path_.clear();
@@ -234,6 +244,7 @@ public:
         result.Nodes = nodes_;
         result.Playouts = playouts_;
         result.Cut = cut_;
+        result.Proven = exhausted_;
         Grid grid = root_;
         for (const Cell cell : best_) {
             result.Moves.push_back({grid.columnOf(cell), grid.rowOf(cell)});
@@ -432,6 +443,7 @@ private:
         std::unordered_set<std::uint64_t> seen; // looked up only, never walked
         std::vector<MoveInfo>& moves = moves_[0];
         const std::size_t keep = static_cast<std::size_t>(width);
+        bool dropped = false;
         while (!states.empty() && !stop_) {
             candidates.clear();
             int order = 0;
@@ -441,8 +453,10 @@ private:
                     candidates.push_back(
                         {state.lineScore, order++, static_cast<int>(i), state.line[0], true, Random(0)});
                 int n = ListMoves(state.grid, moves.data(), marks_);
-                if (sample > 0 && n > sample)
+                if (sample > 0 && n > sample) {
                     n = sampleMoves(moves, n, sample);
+                    dropped = true;
+                }
                 pathTo(tree, state.node);
                 for (int m = 0; m < n && !stop_; ++m) {
                     const MoveInfo move = moves[static_cast<std::size_t>(m)];
@@ -462,14 +476,17 @@ private:
                     std::nth_element(candidates.begin(),
                         candidates.begin() + static_cast<std::ptrdiff_t>(2 * keep), candidates.end(), better);
                     candidates.resize(2 * keep);
+                    dropped = true;
                 }
             }
             std::sort(candidates.begin(), candidates.end(), better);
             next.clear();
             seen.clear();
             for (const Candidate& c : candidates) {
-                if (next.size() >= keep || stop_)
+                if (next.size() >= keep || stop_) {
+                    dropped = true;
                     break;
+                }
                 const State& state = states[static_cast<std::size_t>(c.state)];
                 State child;
                 child.grid = state.grid;
@@ -494,6 +511,9 @@ private:
             }
             states.swap(next);
         }
+        // A beam that never had to leave a position out saw every line.
+        if (!dropped && !stop_)
+            exhausted_ = true;
     }
 
     static std::uint64_t HashGrid(const Grid& grid)
@@ -520,6 +540,7 @@ private:
     std::int64_t playouts_ = 0;
     bool stop_ = false;
     bool cut_ = false;
+    bool exhausted_ = false; // every line was seen
 
     int bestScore_ = INT_MIN;
     std::vector<Cell> best_;

@@ -118,7 +118,9 @@ struct SolverResult {
     // True when cancellation or the time limit ended the search before its
     // budget was spent.
     bool Cut = false;
-    // True when the search covered every line: Score is the best possible.
+    // True when the search covered every line (the exact search finished,
+    // or a beam never had to leave a position out): Score is the best
+    // possible.
     bool Proven = false;
 };
 

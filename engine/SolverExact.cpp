@@ -269,7 +269,7 @@ SolverResult SolveExactly(const SolverBoard& board, ScoringRule rule, const Solv
     SolverOptions quick = options;
     quick.Budget = std::max<std::int64_t>(options.Budget / 2, 1);
     SolverResult result = solver::SolveWith(board, rule, quick, solver::BeamTuning);
-    if (result.Cut)
+    if (result.Cut || result.Proven)
         return result;
 
     // The time limits count from the start of the quick search.
