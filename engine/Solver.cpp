@@ -126,12 +126,17 @@ int EndPoints(const Grid& grid, ScoringRule rule)
 
 int PointsBound(const Grid& grid, ScoringRule rule)
 {
+    return PointsBound(grid.count, grid.kinds, rule);
+}
+
+int PointsBound(const Grid::Counts& count, int kinds, ScoringRule rule)
+{
     // One group per kind gives the most, as (a + b - 2)^2 exceeds
     // (a - 2)^2 + (b - 2)^2. A lone panel of a kind can never go.
     int points = 0;
     bool clearable = true;
-    for (int k = 1; k <= grid.kinds; ++k) {
-        const int c = grid.count[static_cast<std::size_t>(k)];
+    for (int k = 1; k <= kinds; ++k) {
+        const int c = count[static_cast<std::size_t>(k)];
         if (c >= 2)
             points += GroupPoints(c);
         if (c == 1)
@@ -160,6 +165,25 @@ std::chrono::nanoseconds StopCheck::ThreadCpuTime()
     return std::chrono::seconds{now.tv_sec} + std::chrono::nanoseconds{now.tv_nsec};
 }
 
+std::optional<std::int64_t> StopCheck::nodesLeft(std::int64_t done) const
+{
+    // The time each limit leaves, at the pace of the nodes done so far.
+    std::optional<std::int64_t> left;
+    const auto fit = [&](std::chrono::nanoseconds used, std::chrono::milliseconds limit) {
+        if (limit.count() <= 0)
+            return;
+        const double spent = std::chrono::duration<double>(used).count();
+        const double remaining = std::chrono::duration<double>(limit).count() - spent;
+        const double nodes = spent > 0 ? static_cast<double>(done) / spent * std::max(remaining, 0.0) : 0.0;
+        const auto n = static_cast<std::int64_t>(std::min(nodes, 9e18));
+        left = left ? std::min(*left, n) : n;
+    };
+    fit(std::chrono::steady_clock::now() - wallStart_, options_.TimeLimit);
+    if (options_.CpuTimeLimit.count() > 0)
+        fit(ThreadCpuTime() - cpuStart_, options_.CpuTimeLimit);
+    return left;
+}
+
 bool StopCheck::due() const
 {
     if (options_.Stop.stop_requested())
@@ -173,8 +197,20 @@ namespace {
 
 constexpr int MaxMoves = Side * Side / 2;
 constexpr int MaxLevel = 3;
-// Two beams of this many states take at most 40 MB.
+// What the beams of one search may take: two generations of states, each
+// with its grid and its best line, and the tree of the moves that led to
+// them. The rest of the search needs well under a megabyte.
+constexpr std::size_t BeamMemory = 40u << 20;
 constexpr int MaxBeamWidth = 8192;
+
+// The widest beam that keeps within BeamMemory on this grid: a line has at
+// most panels / 2 moves, and so has the path of a state.
+int WidthFor(const Grid& grid)
+{
+    const std::size_t moves = static_cast<std::size_t>(std::max(grid.panels / 2, 1));
+    const std::size_t perState = 2 * (sizeof(Grid) + 64 + moves * sizeof(Cell)) + moves * 2 * sizeof(int);
+    return static_cast<int>(std::clamp<std::size_t>(BeamMemory / perState, 1, MaxBeamWidth));
+}
 
 class Searcher {
 public:
@@ -185,6 +221,7 @@ public:
         , random_(options.Seed)
         , budget_(std::max<std::int64_t>(options.Budget, 1))
         , stopCheck_(options)
+        , maxWidth_(WidthFor(root))
     {
         path_.reserve(MaxMoves);
         best_.reserve(MaxMoves);
@@ -214,12 +251,17 @@ public:
                     // The first beam has width one; its cost tells how wide
                     // the next one can be to spend what is left.
                     width = 1;
-                    if (unitCost > 0)
-                        width = static_cast<int>(
-                            std::clamp<std::int64_t>((budget_ - nodes_) / unitCost, 1, MaxBeamWidth));
+                    if (unitCost > 0) {
+                        std::int64_t left = budget_ - nodes_;
+                        // Under a time limit, what the time left allows, with
+                        // a margin for the estimate.
+                        if (const auto inTime = stopCheck_.nodesLeft(nodes_))
+                            left = std::min(left, *inTime / 10 * 8);
+                        width = static_cast<int>(std::clamp<std::int64_t>(left / unitCost, 1, maxWidth_));
+                    }
                 }
                 const std::int64_t before = nodes_;
-                beam(std::min(width, MaxBeamWidth), tuning.sample);
+                beam(std::min(width, maxWidth_), tuning.sample);
                 if (unitCost == 0)
                     unitCost = std::max<std::int64_t>((nodes_ - before) / width, 1);
                 if (exhausted_)
@@ -535,6 +577,7 @@ private:
     Random random_;
     const std::int64_t budget_;
     const StopCheck stopCheck_;
+    const int maxWidth_;
     std::int64_t nodes_ = 0;
     std::int64_t nextCheck_ = 0;
     std::int64_t playouts_ = 0;

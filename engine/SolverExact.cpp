@@ -114,6 +114,22 @@ private:
     std::unique_ptr<Entry[]> entries_;
 };
 
+// Counts the depth of the search while a position is searched.
+class Depth {
+public:
+    explicit Depth(int& depth)
+        : depth_(depth)
+    {
+        ++depth_;
+    }
+    ~Depth() { --depth_; }
+    Depth(const Depth&) = delete;
+    Depth& operator=(const Depth&) = delete;
+
+private:
+    int& depth_;
+};
+
 class ExactSearch {
 public:
     ExactSearch(const Grid& root, ScoringRule rule, const SolverOptions& options, std::int64_t budget)
@@ -126,22 +142,29 @@ public:
     {
     }
 
-    // The best score from the root when it is above `known`; `known` itself
-    // when nothing beats it. Nullopt when the budget or a cancellation ended
-    // the search first.
-    std::optional<int> solve(int known)
+    struct Outcome {
+        bool finished; // every line was covered
+        int best; // the best score shown from the root, at least `known`
+    };
+
+    // Searches for a line that scores more than `known`.
+    Outcome solve(int known)
     {
         const int value = search(root_, known);
         if (stopped_)
-            return std::nullopt;
-        return std::max(value, known);
+            return {false, std::max(rootBest_, known)};
+        return {true, std::max(value, known)};
     }
 
-    // A line reaching `value` from the root, which the search proved; the
-    // table makes the searches along it cheap. Nullopt when cancelled.
+    // A line reaching `value` from the root, which the search showed; the
+    // table makes the searches along it cheap. A budget or a time limit that
+    // ended the search does not stop this; a cancellation, or a table that
+    // lost too much, does (nullopt).
     std::optional<std::vector<Cell>> line(int value)
     {
-        budget_ = INT64_MAX;
+        budget_ = nodes_ + std::max<std::int64_t>(nodes_ / 4, 100'000);
+        stopped_ = false;
+        timeless_ = true;
         std::vector<Cell> moves;
         Grid grid = root_;
         MoveInfo list[MaxMoves];
@@ -165,7 +188,7 @@ public:
             if (stopped_)
                 return std::nullopt;
             if (!found)
-                throw std::logic_error("exact search: a proven line cannot be followed");
+                throw std::logic_error("exact search: a line it showed cannot be followed");
         }
         return moves;
     }
@@ -193,6 +216,7 @@ private:
         }
         const std::int64_t before = nodes_;
 
+        const Depth depth(depth_);
         MoveInfo list[MaxMoves];
         const int n = ListMoves(grid, list, marks_);
         if (n == 0) {
@@ -200,23 +224,39 @@ private:
             table_.store(key, value, true, 1);
             return value;
         }
-        // Biggest groups first: they tend to lead to the best lines soonest.
-        std::sort(list, list + n, [](const MoveInfo& a, const MoveInfo& b) {
-            return a.size != b.size ? a.size > b.size : a.cell < b.cell;
+        // Most promising first: the moves whose bound after them is highest
+        // tend to lead to the best lines soonest, and a move whose bound
+        // cannot beat what is asked need not be searched at all.
+        int order[MaxMoves];
+        int promise[MaxMoves];
+        for (int i = 0; i < n; ++i) {
+            order[i] = i;
+            promise[i] = boundAfter(grid, list[i].kind, list[i].size);
+        }
+        std::sort(order, order + n, [&](int a, int b) {
+            return promise[a] != promise[b] ? promise[a] > promise[b] : list[a].cell < list[b].cell;
         });
         int best = INT_MIN;
         int upper = INT_MIN;
-        for (int i = 0; i < n; ++i) {
+        for (int k = 0; k < n; ++k) {
+            const int i = order[k];
+            const int floor = std::max(threshold, best);
+            if (promise[i] <= floor) {
+                upper = std::max(upper, promise[i]);
+                continue;
+            }
             Grid child = grid;
             const int gain = GroupPoints(PlayMove(child, list[i].cell));
-            const int floor = std::max(threshold, best);
             const int value = search(child, floor - gain);
             if (stopped_)
                 return INT_MIN / 2;
-            if (value + gain > floor)
+            if (value + gain > floor) {
                 best = value + gain;
-            else
+                if (depth_ == 1)
+                    rootBest_ = std::max(rootBest_, best);
+            } else {
                 upper = std::max(upper, value + gain);
+            }
         }
         if (best > threshold) {
             // Every other move was shown to bring at most what was asked
@@ -229,6 +269,15 @@ private:
         return value;
     }
 
+    // The points of a move of `size` panels of `kind` plus the bound of
+    // what it leaves.
+    int boundAfter(const Grid& grid, int kind, int size) const
+    {
+        Grid::Counts after = grid.count;
+        after[static_cast<std::size_t>(kind)] -= size;
+        return GroupPoints(size) + PointsBound(after, grid.kinds, rule_);
+    }
+
     void count()
     {
         ++nodes_;
@@ -236,7 +285,7 @@ private:
             stopped_ = true;
             return;
         }
-        if ((nodes_ & 1023) == 0 && stopCheck_.due()) {
+        if ((nodes_ & 1023) == 0 && (timeless_ ? stopCheck_.cancelled() : stopCheck_.due())) {
             stopped_ = true;
             cut_ = true;
         }
@@ -248,7 +297,10 @@ private:
     std::int64_t budget_;
     const StopCheck stopCheck_;
     std::int64_t nodes_ = 0;
+    int depth_ = 0; // of the position being searched, the root at 1
+    int rootBest_ = INT_MIN; // the best line from the root shown so far
     bool stopped_ = false;
+    bool timeless_ = false; // only a cancellation stops the search
     bool cut_ = false;
     Table table_;
     Marks marks_;
@@ -263,13 +315,19 @@ SolverResult SolveExactly(const SolverBoard& board, ScoringRule rule, const Solv
         throw std::invalid_argument(
             "the exact search takes boards of at most 64 cells with 3 kinds or 42 with 7");
     // A quick search first: its line is the score to beat, which prunes the
-    // exact search from the start.
+    // exact search from the start. It takes half the budget, at most a
+    // million nodes (a tenth of a second), and half of any time limit.
     const auto wallStart = std::chrono::steady_clock::now();
     const auto cpuStart = solver::StopCheck::ThreadCpuTime();
     SolverOptions quick = options;
-    quick.Budget = std::max<std::int64_t>(options.Budget / 2, 1);
+    quick.Budget = std::clamp<std::int64_t>(options.Budget / 2, 1, 200'000);
+    const auto half = [](std::chrono::milliseconds limit) {
+        return limit.count() > 0 ? std::max(limit / 2, std::chrono::milliseconds{1}) : limit;
+    };
+    quick.TimeLimit = half(options.TimeLimit);
+    quick.CpuTimeLimit = half(options.CpuTimeLimit);
     SolverResult result = solver::SolveWith(board, rule, quick, solver::BeamTuning);
-    if (result.Cut || result.Proven)
+    if (options.Stop.stop_requested() || result.Proven)
         return result;
 
     // The time limits count from the start of the quick search.
@@ -283,26 +341,27 @@ SolverResult SolveExactly(const SolverBoard& board, ScoringRule rule, const Solv
     };
     rest.TimeLimit = spent(options.TimeLimit, std::chrono::steady_clock::now() - wallStart);
     rest.CpuTimeLimit = spent(options.CpuTimeLimit, solver::StopCheck::ThreadCpuTime() - cpuStart);
-
     const solver::Grid grid = solver::ToGrid(board);
     auto search = std::make_unique<solver::ExactSearch>(grid, rule, rest, options.Budget - result.Nodes);
-    const std::optional<int> best = search->solve(result.Score);
-    if (best && *best > result.Score) {
-        if (const auto line = search->line(*best)) {
+    const auto outcome = search->solve(result.Score);
+    // Also when the search ran out of budget or time, a better line it has
+    // shown on the way is worth the few nodes it takes to write out.
+    if (outcome.best > result.Score && !options.Stop.stop_requested()) {
+        if (const auto line = search->line(outcome.best)) {
             result.Moves.clear();
             solver::Grid replay = grid;
             for (const solver::Cell cell : *line) {
                 result.Moves.push_back({replay.columnOf(cell), replay.rowOf(cell)});
                 solver::PlayMove(replay, cell);
             }
-            result.Score = *best;
+            result.Score = outcome.best;
             if (options.OnImprove)
                 options.OnImprove(result.Score);
         }
     }
     result.Nodes += search->nodes();
     result.Cut = search->cut();
-    result.Proven = best.has_value() && result.Score == *best;
+    result.Proven = outcome.finished && result.Score == outcome.best;
     return result;
 }
 

@@ -23,6 +23,22 @@ void Random::reseed(std::uint64_t seed)
         s_[0] = 1;
 }
 
+void Grid::copyFrom(const Grid& other)
+{
+    // The columns of the board, the empty column at each side, and the
+    // padding read after the last one.
+    const std::size_t used = static_cast<std::size_t>((other.width + 2) * other.stride + CellPadding);
+    std::memcpy(cell.data(), other.cell.data(), std::min(used, cell.size()));
+    height = other.height;
+    stride = other.stride;
+    columns = other.columns;
+    rows = other.rows;
+    width = other.width;
+    kinds = other.kinds;
+    panels = other.panels;
+    count = other.count;
+}
+
 bool Grid::moveRemains() const
 {
     for (int c = 1; c <= columns; ++c) {

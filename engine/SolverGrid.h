@@ -55,6 +55,17 @@ private:
 };
 
 struct Grid {
+    Grid() = default;
+    // Copies take only the part of the cells a board of this size uses, so
+    // that copying a small board is cheap; nothing reads past that part.
+    Grid(const Grid& other) { copyFrom(other); }
+    Grid& operator=(const Grid& other)
+    {
+        if (this != &other)
+            copyFrom(other);
+        return *this;
+    }
+
     std::array<std::uint8_t, CellCount + CellPadding> cell{};
     std::array<std::uint8_t, MaxStride> height{};
     int stride = MaxStride;
@@ -63,7 +74,8 @@ struct Grid {
     int width = 0; // the board's column count
     int kinds = 0; // kinds 1..kinds are in play
     int panels = 0;
-    std::array<int, MaxKinds + 1> count{};
+    using Counts = std::array<int, MaxKinds + 1>;
+    Counts count{};
 
     int cellAt(int column, int row) const { return column * stride + row; }
     int columnOf(int at) const { return at / stride; }
@@ -71,6 +83,9 @@ struct Grid {
     int at(int column, int row) const { return cell[static_cast<std::size_t>(cellAt(column, row))]; }
     // True while two edge-joined panels of one kind remain.
     bool moveRemains() const;
+
+private:
+    void copyFrom(const Grid& other);
 };
 
 // The cells of one group.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <climits>
+#include <optional>
 #include <vector>
 
 #include "Solver.h"
@@ -25,12 +26,18 @@ int EndPoints(const Grid& grid, ScoringRule rule);
 // An upper bound of the points still to be had from the grid, moves and end
 // together: every kind erased in one group.
 int PointsBound(const Grid& grid, ScoringRule rule);
+int PointsBound(const Grid::Counts& count, int kinds, ScoringRule rule);
 
 // Stop conditions other than the budget: cancellation and the time limits.
 class StopCheck {
 public:
     explicit StopCheck(const SolverOptions& options);
+    // A cancellation came, or a time limit passed.
     bool due() const;
+    bool cancelled() const { return options_.Stop.stop_requested(); }
+    // With a time limit: about how many more nodes fit in the time left, at
+    // the pace of the `done` nodes so far; nullopt without a limit.
+    std::optional<std::int64_t> nodesLeft(std::int64_t done) const;
     static std::chrono::nanoseconds ThreadCpuTime();
 
 private:
