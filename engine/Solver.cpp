@@ -36,6 +36,15 @@ SolverBoard::SolverBoard(const GameState& game)
         }
 }
 
+SolverBoard SolverBoard::AsDealt(const GameState& game)
+{
+    SolverBoard board(game.ColumnCount, game.RowCount, game.KindCount);
+    for (int c = 1; c <= board.columns_; ++c)
+        for (int r = 1; r <= board.rows_; ++r)
+            board.set(c, r, game.InitialBoard[c][r] < 1 ? EmptyCell : game.InitialBoard[c][r]);
+    return board;
+}
+
 std::size_t SolverBoard::index(int column, int row) const
 {
     if (column < 1 || column > columns_ || row < 1 || row > rows_)

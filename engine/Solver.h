@@ -41,9 +41,11 @@ public:
     // An empty board; throws std::invalid_argument for a size outside
     // 1..40 or kinds outside 0..9.
     SolverBoard(int columns, int rows, int kinds);
-    // A copy of the game's board. A potion target under the pointer counts
-    // as the panel it stands on.
+    // A copy of the game's board as it stands. A potion target under the
+    // pointer counts as the panel it stands on.
     explicit SolverBoard(const GameState& game);
+    // A copy of the game's board as dealt (what a restart brings back).
+    static SolverBoard AsDealt(const GameState& game);
 
     int columns() const { return columns_; }
     int rows() const { return rows_; }

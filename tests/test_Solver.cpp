@@ -461,7 +461,7 @@ TEST(SolverBoard, TakesOnlyBoardsTheGameCanHold)
     EXPECT_THROW(board.set(3, 1, 1), std::out_of_range);
 }
 
-TEST(SolverBoard, CopiesTheGamesBoardWithThePotionTargetAsItsPanel)
+TEST(SolverBoard, CopiesTheGamesBoardAsItStandsOrAsDealt)
 {
     GameState g;
     LoadBoard(g, 3, {"1.", "23"});
@@ -477,6 +477,17 @@ TEST(SolverBoard, CopiesTheGamesBoardWithThePotionTargetAsItsPanel)
     EXPECT_EQ(board.at(1, 2), 1);
     EXPECT_EQ(board.at(2, 2), EmptyCell);
     EXPECT_EQ(board.at(2, 1), 3);
+
+    // After a move the board as dealt is still there to be had.
+    g.PotionMode = false;
+    LoadBoard(g, 3, {"11", "23"});
+    view.showBoard(g);
+    ASSERT_TRUE(Click(g, view, 1, 2));
+    EXPECT_EQ(SolverBoard(g).at(1, 2), EmptyCell);
+    const SolverBoard dealt = SolverBoard::AsDealt(g);
+    EXPECT_EQ(dealt.at(1, 2), 1);
+    EXPECT_EQ(dealt.at(2, 2), 1);
+    EXPECT_EQ(dealt.at(1, 1), 2);
 }
 
 TEST(ScoreLine, RefusesMovesThatEraseNoGroup)
