@@ -10,7 +10,7 @@ CHECK := $(BUILD)/check
 BENCH_DIR := $(BUILD)/bench
 FUZZ_DIR := $(BUILD)/fuzz
 
-.PHONY: all setup run test bench fuzz soak screenshot format format-check clean
+.PHONY: all setup run test bench bench-solver bench-solver-reference fuzz soak screenshot format format-check clean
 
 all: $(RELEASE)/Zemmickp1
 
@@ -43,6 +43,22 @@ bench: setup
 	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DZEMMICK_TESTS=OFF -DZEMMICK_BENCH=ON
 	cmake --build $(BENCH_DIR) -j$(JOBS)
 	tools/run-benchmarks.sh $(BENCH_DIR)
+
+# The solver's quality: the table of ratios at 200 ms and 1 s against the
+# stored best lines, and the classic-rule totals at 10 s and 60 s per
+# position. About 30 minutes of two cores; the reference target remakes the
+# stored lines with 30 s per deal (about 25 minutes of two cores).
+SOLVER_JOBS ?= 2
+bench-solver: setup
+	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DZEMMICK_TESTS=OFF -DZEMMICK_BENCH=ON
+	cmake --build $(BENCH_DIR) -j$(JOBS) --target solver_quality
+	$(BENCH_DIR)/bench/solver_quality table --jobs $(SOLVER_JOBS)
+	$(BENCH_DIR)/bench/solver_quality classic --jobs $(SOLVER_JOBS)
+
+bench-solver-reference: setup
+	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DZEMMICK_TESTS=OFF -DZEMMICK_BENCH=ON
+	cmake --build $(BENCH_DIR) -j$(JOBS) --target solver_quality
+	$(BENCH_DIR)/bench/solver_quality reference --jobs $(SOLVER_JOBS)
 
 FUZZ_SECONDS ?= 300
 fuzz: setup

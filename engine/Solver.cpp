@@ -1,0 +1,652 @@
+// The search for the best line: nested Monte-Carlo search over random
+// playouts that keep one kind back for a big final group.
+#include "Solver.h"
+
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+#include <stdexcept>
+#include <unordered_set>
+
+#include "SolverSearch.h"
+
+namespace engine {
+
+// --- The board handed to the solver -----------------------------------------
+
+SolverBoard::SolverBoard(int columns, int rows, int kinds)
+    : columns_(columns)
+    , rows_(rows)
+    , kinds_(kinds)
+{
+    if (columns < 1 || columns > solver::Side || rows < 1 || rows > solver::Side)
+        throw std::invalid_argument("a board has 1 to 40 columns and 1 to 40 rows");
+    if (kinds < 0 || kinds > MaxKinds)
+        throw std::invalid_argument("a board has at most 9 kinds");
+    cells_.fill(EmptyCell);
+}
+
+SolverBoard::SolverBoard(const GameState& game)
+    : SolverBoard(game.ColumnCount, game.RowCount, game.KindCount)
+{
+    for (int c = 1; c <= columns_; ++c)
+        for (int r = 1; r <= rows_; ++r) {
+            const int value = game.Board[c][r];
+            set(c, r, value < 1 ? EmptyCell : value % PotionTargetOffset);
+        }
+}
+
+SolverBoard SolverBoard::AsDealt(const GameState& game)
+{
+    SolverBoard board(game.ColumnCount, game.RowCount, game.KindCount);
+    for (int c = 1; c <= board.columns_; ++c)
+        for (int r = 1; r <= board.rows_; ++r)
+            board.set(c, r, game.InitialBoard[c][r] < 1 ? EmptyCell : game.InitialBoard[c][r]);
+    return board;
+}
+
+std::size_t SolverBoard::index(int column, int row) const
+{
+    if (column < 1 || column > columns_ || row < 1 || row > rows_)
+        throw std::out_of_range("no such cell on the board");
+    return static_cast<std::size_t>((column - 1) * solver::Side + (row - 1));
+}
+
+void SolverBoard::set(int column, int row, int value)
+{
+    if (value != EmptyCell && (value < 1 || value > kinds_))
+        throw std::invalid_argument("a cell holds a kind of the board or nothing");
+    cells_[index(column, row)] = static_cast<std::int8_t>(value);
+}
+
+std::string SolverBoard::problem() const
+{
+    bool emptyColumnSeen = false;
+    for (int c = 1; c <= columns_; ++c) {
+        bool gap = false;
+        for (int r = 1; r <= rows_; ++r) {
+            if (at(c, r) == EmptyCell) {
+                gap = true;
+            } else if (gap) {
+                return "column " + std::to_string(c) + " has a panel above an empty cell at row "
+                    + std::to_string(r);
+            }
+        }
+        if (at(c, 1) == EmptyCell) {
+            emptyColumnSeen = true;
+        } else if (emptyColumnSeen) {
+            return "column " + std::to_string(c) + " holds panels right of an empty column";
+        }
+    }
+    return {};
+}
+
+namespace solver {
+
+// --- Conversion and scoring ---------------------------------------------------
+
+Grid ToGrid(const SolverBoard& board)
+{
+    const std::string problem = board.problem();
+    if (!problem.empty())
+        throw std::invalid_argument(problem);
+    Grid grid;
+    grid.stride = board.rows() + 2;
+    grid.rows = board.rows();
+    grid.width = board.columns();
+    grid.kinds = board.kinds();
+    for (int c = 1; c <= board.columns(); ++c) {
+        int h = 0;
+        for (int r = 1; r <= board.rows(); ++r) {
+            const int value = board.at(c, r);
+            if (value == EmptyCell)
+                break;
+            grid.cell[static_cast<std::size_t>(grid.cellAt(c, r))] = static_cast<std::uint8_t>(value);
+            ++grid.count[static_cast<std::size_t>(value)];
+            ++grid.panels;
+            h = r;
+        }
+        grid.height[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(h);
+        if (h > 0)
+            grid.columns = c;
+    }
+    return grid;
+}
+
+int EndPoints(const Grid& grid, ScoringRule rule)
+{
+    int points = 0;
+    if (rule == ScoringRule::Game) {
+        points -= grid.panels;
+        for (int k = 1; k <= grid.kinds; ++k)
+            if (grid.count[static_cast<std::size_t>(k)] == 0)
+                points += ClearedKindBonus;
+    } else if (grid.panels == 0) {
+        points = 1000;
+    } else {
+        for (int k = 1; k <= grid.kinds; ++k) {
+            const int c = grid.count[static_cast<std::size_t>(k)];
+            if (c > 2)
+                points -= GroupPoints(c);
+        }
+    }
+    return points;
+}
+
+int PointsBound(const Grid& grid, ScoringRule rule)
+{
+    return PointsBound(grid.count, grid.kinds, rule);
+}
+
+int PointsBound(const Grid::Counts& count, int kinds, ScoringRule rule)
+{
+    // One group per kind gives the most, as (a + b - 2)^2 exceeds
+    // (a - 2)^2 + (b - 2)^2. A lone panel of a kind can never go.
+    int points = 0;
+    bool clearable = true;
+    for (int k = 1; k <= kinds; ++k) {
+        const int c = count[static_cast<std::size_t>(k)];
+        if (c >= 2)
+            points += GroupPoints(c);
+        if (c == 1)
+            clearable = false;
+        if (rule == ScoringRule::Game)
+            points += c == 1 ? -1 : ClearedKindBonus;
+    }
+    if (rule == ScoringRule::Classic && clearable)
+        points += 1000;
+    return points;
+}
+
+// --- The search ---------------------------------------------------------------
+
+StopCheck::StopCheck(const SolverOptions& options)
+    : options_(options)
+    , wallStart_(std::chrono::steady_clock::now())
+    , cpuStart_(options.CpuTimeLimit.count() > 0 ? ThreadCpuTime() : std::chrono::nanoseconds{0})
+{
+}
+
+std::chrono::nanoseconds StopCheck::ThreadCpuTime()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return std::chrono::seconds{now.tv_sec} + std::chrono::nanoseconds{now.tv_nsec};
+}
+
+std::optional<std::int64_t> StopCheck::nodesLeft(std::int64_t done) const
+{
+    // The time each limit leaves, at the pace of the nodes done so far.
+    std::optional<std::int64_t> left;
+    const auto fit = [&](std::chrono::nanoseconds used, std::chrono::milliseconds limit) {
+        if (limit.count() <= 0)
+            return;
+        const double spent = std::chrono::duration<double>(used).count();
+        const double remaining = std::chrono::duration<double>(limit).count() - spent;
+        const double nodes = spent > 0 ? static_cast<double>(done) / spent * std::max(remaining, 0.0) : 0.0;
+        const auto n = static_cast<std::int64_t>(std::min(nodes, 9e18));
+        left = left ? std::min(*left, n) : n;
+    };
+    fit(std::chrono::steady_clock::now() - wallStart_, options_.TimeLimit);
+    if (options_.CpuTimeLimit.count() > 0)
+        fit(ThreadCpuTime() - cpuStart_, options_.CpuTimeLimit);
+    return left;
+}
+
+bool StopCheck::due() const
+{
+    if (options_.Stop.stop_requested())
+        return true;
+    if (options_.TimeLimit.count() > 0 && std::chrono::steady_clock::now() - wallStart_ >= options_.TimeLimit)
+        return true;
+    return options_.CpuTimeLimit.count() > 0 && ThreadCpuTime() - cpuStart_ >= options_.CpuTimeLimit;
+}
+
+namespace {
+
+constexpr int MaxMoves = Side * Side / 2;
+constexpr int MaxLevel = 3;
+// What the beams of one search may take: two generations of states, each
+// with its grid and its best line, and the tree of the moves that led to
+// them. The rest of the search needs well under a megabyte.
+constexpr std::size_t BeamMemory = 40u << 20;
+constexpr int MaxBeamWidth = 8192;
+
+// The widest beam that keeps within BeamMemory on this grid: a line has at
+// most panels / 2 moves, and so has the path of a state.
+int WidthFor(const Grid& grid)
+{
+    const std::size_t moves = static_cast<std::size_t>(std::max(grid.panels / 2, 1));
+    const std::size_t perState = 2 * (sizeof(Grid) + 64 + moves * sizeof(Cell)) + moves * 2 * sizeof(int);
+    return static_cast<int>(std::clamp<std::size_t>(BeamMemory / perState, 1, MaxBeamWidth));
+}
+
+class Searcher {
+public:
+    Searcher(const Grid& root, ScoringRule rule, const SolverOptions& options)
+        : root_(root)
+        , rule_(rule)
+        , options_(options)
+        , random_(options.Seed)
+        , budget_(std::max<std::int64_t>(options.Budget, 1))
+        , stopCheck_(options)
+        , maxWidth_(WidthFor(root))
+    {
+        path_.reserve(MaxMoves);
+        best_.reserve(MaxMoves);
+        for (auto& line : lines_)
+            line.reserve(MaxMoves);
+        for (auto& list : moves_)
+            list.resize(MaxMoves);
+    }
+
+    void run(const Tuning& tuning)
+    {
+        // One whole search after the other until the budget is spent, each
+        // from the root with the random source where the last one left it.
+        if (!root_.moveRemains()) {
+            // Nothing to search: the line is empty.
+            offer(EndPoints(root_, rule_), nullptr, 0);
+            count(1);
+            exhausted_ = true;
+            return;
+        }
+        std::int64_t unitCost = 0;
+        do {
+            count(1); // every round costs something, so the budget ends it
+            if (tuning.method == Method::Beam) {
+                int width = tuning.width;
+                if (width == 0) {
+                    // The first beam has width one; its cost tells how wide
+                    // the next one can be to spend what is left.
+                    width = 1;
+                    if (unitCost > 0) {
+                        std::int64_t left = budget_ - nodes_;
+                        // Under a time limit, what the time left allows, with
+                        // a margin for the estimate.
+                        if (const auto inTime = stopCheck_.nodesLeft(nodes_))
+                            left = std::min(left, *inTime / 10 * 8);
+                        width = static_cast<int>(std::clamp<std::int64_t>(left / unitCost, 1, maxWidth_));
+                    }
+                }
+                const std::int64_t before = nodes_;
+                beam(std::min(width, maxWidth_), tuning.sample);
+                if (unitCost == 0)
+                    unitCost = std::max<std::int64_t>((nodes_ - before) / width, 1);
+                if (exhausted_)
+                    break;
+            } else {
+                Grid grid = root_;
+                path_.clear();
+                if (tuning.level <= 0) {
+                    const int score = playout(grid, 0);
+                    offer(score, playout_.data(), playoutLength_);
+                } else {
+                    nested(std::min(tuning.level, MaxLevel), grid, 0, tuning.width);
+                }
+            }
+        } while (!stop_);
+    }
+
+    SolverResult result() const
+    {
+        SolverResult result;
+        result.Score = bestScore_;
+        result.Nodes = nodes_;
+        result.Playouts = playouts_;
+        result.Cut = cut_;
+        result.Proven = exhausted_;
+        Grid grid = root_;
+        for (const Cell cell : best_) {
+            result.Moves.push_back({grid.columnOf(cell), grid.rowOf(cell)});
+            PlayMove(grid, cell);
+        }
+        return result;
+    }
+
+private:
+    // Counts nodes; stops at the budget, and every few thousand nodes (well
+    // under a millisecond apart) looks for a cancellation or a time limit.
+    void count(int n)
+    {
+        nodes_ += n;
+        if (nodes_ >= budget_)
+            stop_ = true;
+        if (nodes_ >= nextCheck_) {
+            nextCheck_ = nodes_ + 4096;
+            if (stopCheck_.due()) {
+                stop_ = true;
+                cut_ = true;
+            }
+        }
+    }
+
+    // A line from the root, path_ followed by `tail`, reached `score`.
+    void offer(int score, const Cell* tail, int tailLength)
+    {
+        if (score <= bestScore_)
+            return;
+        bestScore_ = score;
+        best_.assign(path_.begin(), path_.end());
+        best_.insert(best_.end(), tail, tail + tailLength);
+        if (options_.OnImprove)
+            options_.OnImprove(score);
+    }
+
+    // The kind with most panels (the lowest of equals).
+    static int mostCommonKind(const Grid& grid)
+    {
+        int kind = 1;
+        for (int k = 2; k <= grid.kinds; ++k)
+            if (grid.count[static_cast<std::size_t>(k)] > grid.count[static_cast<std::size_t>(kind)])
+                kind = k;
+        return kind;
+    }
+
+    // Random moves to the end of the game. The kind with most panels is kept
+    // back while other moves exist, so that it can gather into one big
+    // group. A cell is drawn at random and played when it belongs to a group
+    // of another kind; after a few misses the whole board is looked at.
+    // Returns the final score, `points` gathered before included; the moves
+    // are in playout_.
+    int playout(Grid& grid, int points)
+    {
+        const int keep = mostCommonKind(grid);
+        const int s = grid.stride;
+        int played = 0;
+        int gathered = 0;
+        while (grid.panels > 0) {
+            int cell = -1;
+            for (int attempt = 0; attempt < 8 && cell < 0; ++attempt) {
+                const int c = 1 + random_.below(grid.columns);
+                const int at = grid.cellAt(c, 1 + random_.below(grid.height[static_cast<std::size_t>(c)]));
+                const std::uint8_t* p = &grid.cell[static_cast<std::size_t>(at)];
+                if (*p != keep && (p[1] == *p || p[-1] == *p || p[s] == *p || p[-s] == *p))
+                    cell = at;
+            }
+            if (cell < 0)
+                cell = PickMove(grid, keep, random_, mask_);
+            if (cell < 0)
+                break;
+            playout_[static_cast<std::size_t>(played++)] = static_cast<Cell>(cell);
+            gathered += GroupPoints(PlayMove(grid, cell));
+        }
+        ++playouts_;
+        count(played + 1);
+        playoutLength_ = played;
+        return points + gathered + EndPoints(grid, rule_);
+    }
+
+    // Nested Monte-Carlo search: at each step every move (or a random sample
+    // of `width` at level 1) is tried with a search one level lower, and the
+    // step follows the best line seen from here. Returns the best score; the
+    // line is in lines_[level].
+    int nested(int level, Grid& grid, int points, int width)
+    {
+        std::vector<Cell>& best = lines_[static_cast<std::size_t>(level)];
+        best.clear();
+        int bestScore = INT_MIN;
+        const std::size_t base = path_.size();
+        std::vector<MoveInfo>& moves = moves_[static_cast<std::size_t>(level)];
+        for (;;) {
+            int n = ListMoves(grid, moves.data(), marks_);
+            if (n == 0) {
+                const int score = points + EndPoints(grid, rule_);
+                if (score > bestScore) {
+                    bestScore = score;
+                    best.assign(path_.begin() + static_cast<std::ptrdiff_t>(base), path_.end());
+                }
+                offer(score, nullptr, 0);
+                count(1);
+                break;
+            }
+            if (level == 1 && width > 0 && n > width)
+                n = sampleMoves(moves, n, width);
+            for (int i = 0; i < n && !stop_; ++i) {
+                const MoveInfo move = moves[static_cast<std::size_t>(i)];
+                Grid child = grid;
+                PlayMove(child, move.cell);
+                count(1);
+                path_.push_back(move.cell);
+                const int childPoints = points + GroupPoints(move.size);
+                int score;
+                const std::vector<Cell>* tail = nullptr;
+                if (level == 1) {
+                    score = playout(child, childPoints);
+                    offer(score, playout_.data(), playoutLength_);
+                } else {
+                    score = nested(level - 1, child, childPoints, width);
+                    tail = &lines_[static_cast<std::size_t>(level - 1)];
+                }
+                if (score > bestScore) {
+                    bestScore = score;
+                    best.assign(path_.begin() + static_cast<std::ptrdiff_t>(base), path_.end());
+                    if (tail != nullptr)
+                        best.insert(best.end(), tail->begin(), tail->end());
+                    else
+                        best.insert(best.end(), playout_.begin(), playout_.begin() + playoutLength_);
+                }
+                path_.pop_back();
+            }
+            if (stop_)
+                break;
+            // Follow the best line one step.
+            const Cell next = best[path_.size() - base];
+            points += GroupPoints(PlayMove(grid, next));
+            path_.push_back(next);
+        }
+        path_.resize(base);
+        return bestScore;
+    }
+
+    // Moves a random sample of `size` moves to the front; returns its size.
+    int sampleMoves(std::vector<MoveInfo>& moves, int n, int size)
+    {
+        for (int i = 0; i < size; ++i)
+            std::swap(moves[static_cast<std::size_t>(i)],
+                moves[static_cast<std::size_t>(i + random_.below(n - i))]);
+        return size;
+    }
+
+    // Beam search: at each depth every move (or a random sample of `sample`)
+    // of every state in the beam is tried with a playout, and the `width`
+    // children with the best lines through them make the next beam
+    // (positions reached twice only once). Each state remembers the best
+    // line seen through it, and the next move of that line is a candidate
+    // with the line's score, so the best line found so far stays in the beam.
+    // With width one this is the nested search of level one.
+    void beam(int width, int sample)
+    {
+        struct State {
+            Grid grid;
+            int points = 0; // gathered by the moves that led here
+            int node = -1; // the move that led here in `tree`, -1 at the root
+            int lineScore = INT_MIN;
+            std::vector<Cell> line; // the best line seen from here
+        };
+        struct Candidate {
+            int score;
+            int order; // generation order, so that ties always break alike
+            int state;
+            Cell cell;
+            bool memorized; // the next move of the state's line
+            Random random; // the source as the candidate's playout began
+        };
+        struct Node {
+            int parent;
+            Cell cell;
+        };
+        const auto better = [](const Candidate& a, const Candidate& b) {
+            return a.score != b.score ? a.score > b.score : a.order < b.order;
+        };
+        const auto pathTo = [&](const std::vector<Node>& tree, int node) {
+            path_.clear();
+            for (; node >= 0; node = tree[static_cast<std::size_t>(node)].parent)
+                path_.push_back(tree[static_cast<std::size_t>(node)].cell);
+            std::reverse(path_.begin(), path_.end());
+        };
+
+        std::vector<Node> tree;
+        std::vector<State> states(1);
+        states[0].grid = root_;
+        std::vector<State> next;
+        std::vector<Candidate> candidates;
+        std::unordered_set<std::uint64_t> seen; // looked up only, never walked
+        std::vector<MoveInfo>& moves = moves_[0];
+        const std::size_t keep = static_cast<std::size_t>(width);
+        bool dropped = false;
+        while (!states.empty() && !stop_) {
+            candidates.clear();
+            int order = 0;
+            for (std::size_t i = 0; i < states.size() && !stop_; ++i) {
+                const State& state = states[i];
+                if (!state.line.empty())
+                    candidates.push_back(
+                        {state.lineScore, order++, static_cast<int>(i), state.line[0], true, Random(0)});
+                int n = ListMoves(state.grid, moves.data(), marks_);
+                if (sample > 0 && n > sample) {
+                    n = sampleMoves(moves, n, sample);
+                    dropped = true;
+                }
+                pathTo(tree, state.node);
+                for (int m = 0; m < n && !stop_; ++m) {
+                    const MoveInfo move = moves[static_cast<std::size_t>(m)];
+                    Grid child = state.grid;
+                    PlayMove(child, move.cell);
+                    count(1);
+                    const Random start = random_;
+                    const int score = playout(child, state.points + GroupPoints(move.size));
+                    path_.push_back(move.cell);
+                    offer(score, playout_.data(), playoutLength_);
+                    path_.pop_back();
+                    candidates.push_back({score, order++, static_cast<int>(i), move.cell, false, start});
+                }
+                if (candidates.size() >= 4 * keep + 64) {
+                    // Only the best `keep` can make the beam; the rest go
+                    // now so that the list stays small.
+                    std::nth_element(candidates.begin(),
+                        candidates.begin() + static_cast<std::ptrdiff_t>(2 * keep), candidates.end(), better);
+                    candidates.resize(2 * keep);
+                    dropped = true;
+                }
+            }
+            std::sort(candidates.begin(), candidates.end(), better);
+            next.clear();
+            seen.clear();
+            for (const Candidate& c : candidates) {
+                if (next.size() >= keep || stop_) {
+                    dropped = true;
+                    break;
+                }
+                const State& state = states[static_cast<std::size_t>(c.state)];
+                State child;
+                child.grid = state.grid;
+                child.points = state.points + GroupPoints(PlayMove(child.grid, c.cell));
+                if (!seen.insert(HashGrid(child.grid)).second)
+                    continue;
+                child.lineScore = c.score;
+                if (c.memorized) {
+                    child.line.assign(state.line.begin() + 1, state.line.end());
+                } else {
+                    // The candidate's playout once more, for its moves.
+                    const Random resume = random_;
+                    random_ = c.random;
+                    Grid copy = child.grid;
+                    playout(copy, child.points);
+                    child.line.assign(playout_.begin(), playout_.begin() + playoutLength_);
+                    random_ = resume;
+                }
+                tree.push_back({state.node, c.cell});
+                child.node = static_cast<int>(tree.size()) - 1;
+                next.push_back(std::move(child));
+            }
+            states.swap(next);
+        }
+        // A beam that never had to leave a position out saw every line.
+        if (!dropped && !stop_)
+            exhausted_ = true;
+    }
+
+    static std::uint64_t HashGrid(const Grid& grid)
+    {
+        std::uint64_t hash = 0x9E3779B97F4A7C15ULL;
+        const int end = (grid.columns + 1) * grid.stride;
+        for (int at = grid.stride; at < end; at += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, grid.cell.data() + at, sizeof word);
+            hash = (hash ^ word) * 0xFF51AFD7ED558CCDULL;
+            hash ^= hash >> 29;
+        }
+        return hash;
+    }
+
+    const Grid root_;
+    const ScoringRule rule_;
+    const SolverOptions& options_;
+    Random random_;
+    const std::int64_t budget_;
+    const StopCheck stopCheck_;
+    const int maxWidth_;
+    std::int64_t nodes_ = 0;
+    std::int64_t nextCheck_ = 0;
+    std::int64_t playouts_ = 0;
+    bool stop_ = false;
+    bool cut_ = false;
+    bool exhausted_ = false; // every line was seen
+
+    int bestScore_ = INT_MIN;
+    std::vector<Cell> best_;
+    std::vector<Cell> path_; // moves from the root to the node being searched
+    std::array<std::vector<Cell>, MaxLevel + 1> lines_;
+    std::array<std::vector<MoveInfo>, MaxLevel + 1> moves_;
+    std::array<Cell, MaxMoves> playout_{};
+    int playoutLength_ = 0;
+    MoveMask mask_{};
+    Marks marks_;
+};
+
+} // namespace
+
+SolverResult SolveWith(
+    const SolverBoard& board, ScoringRule rule, const SolverOptions& options, const Tuning& tuning)
+{
+    const Grid grid = ToGrid(board);
+    auto searcher = std::make_unique<Searcher>(grid, rule, options);
+    searcher->run(tuning);
+    return searcher->result();
+}
+
+bool ExactSearchFits(const SolverBoard& board)
+{
+    const int cells = board.columns() * board.rows();
+    return board.kinds() <= 7 && cells * (board.kinds() <= 3 ? 2 : 3) <= 128;
+}
+
+} // namespace solver
+
+SolverResult Solve(const SolverBoard& board, ScoringRule rule, const SolverOptions& options)
+{
+    // Boards small enough for the exact search get the best line there is,
+    // as long as the budget lets it finish.
+    if (solver::ExactSearchFits(board))
+        return SolveExactly(board, rule, options);
+    return solver::SolveWith(board, rule, options, solver::BeamTuning);
+}
+
+std::optional<int> ScoreLine(const SolverBoard& board, ScoringRule rule, const std::vector<SolverMove>& moves)
+{
+    solver::Grid grid = solver::ToGrid(board);
+    solver::Marks marks;
+    int points = 0;
+    for (const SolverMove& move : moves) {
+        if (move.Column < 1 || move.Column > board.columns() || move.Row < 1 || move.Row > board.rows())
+            return std::nullopt;
+        const int cell = grid.cellAt(move.Column, move.Row);
+        if (solver::GroupSizeAt(grid, cell, marks) < 2)
+            return std::nullopt;
+        points += solver::GroupPoints(solver::PlayMove(grid, cell));
+    }
+    return points + solver::EndPoints(grid, rule);
+}
+
+} // namespace engine

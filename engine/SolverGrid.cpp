@@ -1,0 +1,255 @@
+// The search's board: group search, move listing and moves.
+#include "SolverGrid.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+namespace engine::solver {
+
+void Random::reseed(std::uint64_t seed)
+{
+    // splitmix64 spreads any seed, 0 included, over the whole state.
+    for (int i = 0; i < 2; ++i) {
+        seed += 0x9E3779B97F4A7C15ULL;
+        std::uint64_t z = seed;
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+        z ^= z >> 31;
+        s_[2 * i] = static_cast<std::uint32_t>(z);
+        s_[2 * i + 1] = static_cast<std::uint32_t>(z >> 32);
+    }
+    if ((s_[0] | s_[1] | s_[2] | s_[3]) == 0)
+        s_[0] = 1;
+}
+
+void Grid::copyFrom(const Grid& other)
+{
+    // The columns of the board, the empty column at each side, and the
+    // padding read after the last one.
+    const std::size_t used = static_cast<std::size_t>((other.width + 2) * other.stride + CellPadding);
+    std::memcpy(cell.data(), other.cell.data(), std::min(used, cell.size()));
+    height = other.height;
+    stride = other.stride;
+    columns = other.columns;
+    rows = other.rows;
+    width = other.width;
+    kinds = other.kinds;
+    panels = other.panels;
+    count = other.count;
+}
+
+bool Grid::moveRemains() const
+{
+    for (int c = 1; c <= columns; ++c) {
+        const std::uint8_t* p = &cell[static_cast<std::size_t>(cellAt(c, 0))];
+        for (int r = 1; r <= height[static_cast<std::size_t>(c)]; ++r)
+            if (p[r] == p[r + 1] || p[r] == p[r + stride])
+                return true;
+    }
+    return false;
+}
+
+void CollectGroup(const Grid& grid, int start, Group& group, Marks& marks)
+{
+    // The list of cells found is also the queue of cells still to expand.
+    const std::uint8_t kind = grid.cell[static_cast<std::size_t>(start)];
+    group.kind = kind;
+    group.cells[0] = static_cast<Cell>(start);
+    marks.see(start);
+    int size = 1;
+    for (int i = 0; i < size; ++i) {
+        const int at = group.cells[static_cast<std::size_t>(i)];
+        for (const int next : {at - grid.stride, at + grid.stride, at - 1, at + 1}) {
+            if (grid.cell[static_cast<std::size_t>(next)] == kind && !marks.seen(next)) {
+                marks.see(next);
+                group.cells[static_cast<std::size_t>(size++)] = static_cast<Cell>(next);
+            }
+        }
+    }
+    group.size = size;
+}
+
+int GroupSizeAt(const Grid& grid, int cell, Marks& marks)
+{
+    if (grid.cell[static_cast<std::size_t>(cell)] == 0)
+        return 0;
+    Group group;
+    marks.next();
+    CollectGroup(grid, cell, group, marks);
+    return group.size;
+}
+
+int ListMoves(const Grid& grid, MoveInfo* out, Marks& marks)
+{
+    marks.next();
+    Group group;
+    int count = 0;
+    for (int c = 1; c <= grid.columns; ++c) {
+        const int h = grid.height[static_cast<std::size_t>(c)];
+        for (int r = 1; r <= h; ++r) {
+            const int at = grid.cellAt(c, r);
+            if (marks.seen(at))
+                continue;
+            // A panel with no neighbour of its kind needs no search.
+            const std::uint8_t k = grid.cell[static_cast<std::size_t>(at)];
+            const std::uint8_t* p = &grid.cell[static_cast<std::size_t>(at)];
+            if (p[1] != k && p[-1] != k && p[grid.stride] != k && p[-grid.stride] != k)
+                continue;
+            CollectGroup(grid, at, group, marks);
+            out[count++] = MoveInfo{static_cast<Cell>(at), static_cast<std::uint16_t>(group.size), k};
+        }
+    }
+    return count;
+}
+
+int PlayMove(Grid& grid, int start)
+{
+    std::uint8_t* const board = grid.cell.data();
+    const int stride = grid.stride;
+    const std::uint8_t kind = board[start];
+    // Flood fill that empties each cell as it is reached, which is also its
+    // visit mark. The lowest and highest cell emptied lie in the first and
+    // last column the group touches.
+    Cell stack[Side * Side];
+    int top = 0;
+    int erased = 0;
+    int low = start;
+    int high = start;
+    board[start] = 0;
+    stack[top++] = static_cast<Cell>(start);
+    while (top > 0) {
+        const int at = stack[--top];
+        ++erased;
+        low = std::min(low, at);
+        high = std::max(high, at);
+        for (const int next : {at - stride, at + stride, at - 1, at + 1}) {
+            if (board[next] == kind) {
+                board[next] = 0;
+                stack[top++] = static_cast<Cell>(next);
+            }
+        }
+    }
+    const int firstColumn = low / stride;
+    const int lastColumn = high / stride;
+
+    // Let the panels above each gap fall: compact each column from its
+    // lowest gap up, and empty what is left above.
+    bool emptied = false;
+    for (int c = firstColumn; c <= lastColumn; ++c) {
+        std::uint8_t* col = board + c * stride;
+        const int h = grid.height[static_cast<std::size_t>(c)];
+        const void* gap = std::memchr(col + 1, 0, static_cast<std::size_t>(h));
+        if (gap == nullptr)
+            continue;
+        int write = static_cast<int>(static_cast<const std::uint8_t*>(gap) - col);
+        for (int r = write + 1; r <= h; ++r) {
+            col[write] = col[r];
+            write += col[r] != 0;
+        }
+        std::memset(col + write, 0, static_cast<std::size_t>(h + 1 - write));
+        grid.height[static_cast<std::size_t>(c)] = static_cast<std::uint8_t>(write - 1);
+        emptied |= write == 1;
+    }
+
+    // Close up emptied columns: the columns to their right move left, in
+    // order, and the freed columns at the right end become empty.
+    if (emptied) {
+        int write = firstColumn;
+        for (int c = firstColumn; c <= grid.columns; ++c) {
+            if (grid.height[static_cast<std::size_t>(c)] == 0)
+                continue;
+            if (write != c) {
+                std::memcpy(board + write * stride, board + c * stride, static_cast<std::size_t>(stride));
+                grid.height[static_cast<std::size_t>(write)] = grid.height[static_cast<std::size_t>(c)];
+            }
+            ++write;
+        }
+        std::memset(board + write * stride, 0, static_cast<std::size_t>((grid.columns + 1 - write) * stride));
+        for (int c = write; c <= grid.columns; ++c)
+            grid.height[static_cast<std::size_t>(c)] = 0;
+        grid.columns = write - 1;
+    }
+
+    grid.panels -= erased;
+    grid.count[kind] -= erased;
+    return erased;
+}
+
+namespace {
+
+// Sixteen cells at a time, with GCC's portable vector types: comparisons give
+// 0 or all ones per byte.
+using Bytes = signed char __attribute__((vector_size(16)));
+
+Bytes Load(const std::uint8_t* p)
+{
+    Bytes v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// Index of the n-th (from 0) byte of `mask` that has `bit` set; the caller
+// knows there are more than n.
+int NthMarked(const std::uint8_t* mask, int begin, int n, int bit)
+{
+    const std::uint64_t ones = 0x0101010101010101ULL;
+    for (int at = begin;; at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, mask + at, sizeof word);
+        word = (word >> bit) & ones;
+        // One bit per byte at most: the product sums the bytes in the top one.
+        const int here = static_cast<int>((word * ones) >> 56);
+        if (n >= here) {
+            n -= here;
+            continue;
+        }
+        for (;; word &= word - 1, --n)
+            if (n == 0)
+                return at + std::countr_zero(word) / 8;
+    }
+}
+
+} // namespace
+
+int PickMove(const Grid& grid, int keep, Random& random, MoveMask& mask)
+{
+    // Column 0 and everything right of the last column hold zeros, so the
+    // span from column 1 to the last column, rounded up to whole blocks,
+    // reads only cells of the board, its empty border and the padding.
+    const int stride = grid.stride;
+    const int begin = stride;
+    const int end = (grid.columns + 1) * stride;
+    const std::uint8_t* const board = grid.cell.data();
+    const Bytes zero = {};
+    const Bytes keptKind = zero + static_cast<signed char>(keep);
+    Bytes freeCount = zero;
+    Bytes keptCount = zero;
+    // At most 105 blocks, so a byte per lane cannot overflow.
+    for (int at = begin; at < end; at += 16) {
+        const Bytes a = Load(board + at);
+        const Bytes joined = (a == Load(board + at + 1)) | (a == Load(board + at - 1))
+            | (a == Load(board + at + stride)) | (a == Load(board + at - stride));
+        const Bytes movable = joined & (a != zero);
+        const Bytes kept = movable & (a == keptKind);
+        const Bytes free = movable & ~kept;
+        // 1 for a free cell, 2 for a kept one.
+        const Bytes marks = (free & 1) | (kept & 2);
+        std::memcpy(mask.data() + at, &marks, sizeof marks);
+        freeCount -= free;
+        keptCount -= kept;
+    }
+    int free = 0;
+    int kept = 0;
+    for (int i = 0; i < 16; ++i) {
+        free += freeCount[i];
+        kept += keptCount[i];
+    }
+    if (free > 0)
+        return NthMarked(mask.data(), begin, random.below(free), 0);
+    if (kept > 0)
+        return NthMarked(mask.data(), begin, random.below(kept), 1);
+    return -1;
+}
+
+} // namespace engine::solver

@@ -1,0 +1,77 @@
+// The solver's search methods, below the public interface of Solver.h: the
+// conversion to the search's board, the scoring rules, random playouts and
+// the nested search. Internal; the benchmarks reach in to compare methods.
+#pragma once
+
+#include <climits>
+#include <optional>
+#include <vector>
+
+#include "Solver.h"
+#include "SolverGrid.h"
+
+namespace engine::solver {
+
+Grid ToGrid(const SolverBoard& board);
+
+// Points for erasing a group of n panels, under both rules.
+inline int GroupPoints(int n)
+{
+    return (n - 2) * (n - 2);
+}
+
+// The points the rule adds when no move is left on the grid.
+int EndPoints(const Grid& grid, ScoringRule rule);
+
+// An upper bound of the points still to be had from the grid, moves and end
+// together: every kind erased in one group.
+int PointsBound(const Grid& grid, ScoringRule rule);
+int PointsBound(const Grid::Counts& count, int kinds, ScoringRule rule);
+
+// Stop conditions other than the budget: cancellation and the time limits.
+class StopCheck {
+public:
+    explicit StopCheck(const SolverOptions& options);
+    // A cancellation came, or a time limit passed.
+    bool due() const;
+    bool cancelled() const { return options_.Stop.stop_requested(); }
+    // With a time limit: about how many more nodes fit in the time left, at
+    // the pace of the `done` nodes so far; nullopt without a limit.
+    std::optional<std::int64_t> nodesLeft(std::int64_t done) const;
+    static std::chrono::nanoseconds ThreadCpuTime();
+
+private:
+    const SolverOptions& options_;
+    const std::chrono::steady_clock::time_point wallStart_;
+    const std::chrono::nanoseconds cpuStart_;
+};
+
+enum class Method { Nested, Beam };
+
+// How the search spends its budget.
+struct Tuning {
+    Method method = Method::Beam;
+    // Nested: the nesting level; 0 is random playouts and nothing else, 1
+    // tries every move with a playout at each step, 2 with a level-1
+    // search...
+    int level = 1;
+    // Nested: at most this many moves are tried per step at level 1, 0 for
+    // all. Beam: the beam's width, 0 to fit it to the budget.
+    int width = 0;
+    // Beam: at most this many moves of each state are tried, 0 for all.
+    int sample = 0;
+};
+
+// What Solve uses on boards too large for the exact search: a beam fitted
+// to the budget, trying 8 moves of each state. The benchmarks compare it
+// with the other tunings.
+inline constexpr Tuning BeamTuning{Method::Beam, 0, 0, 8};
+
+// The search with a given tuning (never the exact one).
+SolverResult SolveWith(
+    const SolverBoard& board, ScoringRule rule, const SolverOptions& options, const Tuning& tuning);
+
+// True when SolveExactly takes the board.
+bool ExactSearchFits(const SolverBoard& board);
+
+} // namespace engine::solver
