@@ -633,9 +633,13 @@ SolverResult Solve(const SolverBoard& board, ScoringRule rule, const SolverOptio
     return solver::SolveWith(board, rule, options, solver::BeamTuning);
 }
 
-std::optional<int> ScoreLine(const SolverBoard& board, ScoringRule rule, const std::vector<SolverMove>& moves)
+namespace {
+
+// Plays the line on the grid; the points of its moves, or nullopt at the
+// first move that is not a group of two or more.
+std::optional<int> PlayLine(
+    solver::Grid& grid, const SolverBoard& board, const std::vector<SolverMove>& moves)
 {
-    solver::Grid grid = solver::ToGrid(board);
     solver::Marks marks;
     int points = 0;
     for (const SolverMove& move : moves) {
@@ -646,7 +650,46 @@ std::optional<int> ScoreLine(const SolverBoard& board, ScoringRule rule, const s
             return std::nullopt;
         points += solver::GroupPoints(solver::PlayMove(grid, cell));
     }
-    return points + solver::EndPoints(grid, rule);
+    return points;
+}
+
+} // namespace
+
+std::optional<int> ScoreLine(const SolverBoard& board, ScoringRule rule, const std::vector<SolverMove>& moves)
+{
+    solver::Grid grid = solver::ToGrid(board);
+    const std::optional<int> points = PlayLine(grid, board, moves);
+    if (!points)
+        return std::nullopt;
+    return *points + solver::EndPoints(grid, rule);
+}
+
+std::optional<SolverBoard> BoardAfterLine(const SolverBoard& board, const std::vector<SolverMove>& moves)
+{
+    solver::Grid grid = solver::ToGrid(board);
+    if (!PlayLine(grid, board, moves))
+        return std::nullopt;
+    SolverBoard after(board.columns(), board.rows(), board.kinds());
+    for (int c = 1; c <= board.columns(); ++c)
+        for (int r = 1; r <= board.rows(); ++r) {
+            const int kind = grid.cell[static_cast<std::size_t>(grid.cellAt(c, r))];
+            after.set(c, r, kind == 0 ? EmptyCell : kind);
+        }
+    return after;
+}
+
+std::optional<SolverMove> NextMoveOnLine(
+    const SolverBoard& start, const std::vector<SolverMove>& line, const SolverBoard& now)
+{
+    std::optional<SolverBoard> board = start;
+    for (const SolverMove& move : line) {
+        if (*board == now)
+            return move;
+        board = BoardAfterLine(*board, {move});
+        if (!board)
+            return std::nullopt;
+    }
+    return std::nullopt;
 }
 
 } // namespace engine

@@ -143,4 +143,13 @@ SolverResult SolveExactly(const SolverBoard& board, ScoringRule rule, const Solv
 std::optional<int> ScoreLine(
     const SolverBoard& board, ScoringRule rule, const std::vector<SolverMove>& moves);
 
+// The board a line leaves; nullopt under the same condition as ScoreLine.
+std::optional<SolverBoard> BoardAfterLine(const SolverBoard& board, const std::vector<SolverMove>& moves);
+
+// Where a board stands on a line played from `start`: the line's move from
+// the first board along it that equals `now`; nullopt when none does, or
+// when the line ends there.
+std::optional<SolverMove> NextMoveOnLine(
+    const SolverBoard& start, const std::vector<SolverMove>& line, const SolverBoard& now);
+
 } // namespace engine

@@ -149,7 +149,8 @@ TEST_F(InfoWindow, TheShippedManualIsCodePage932AndCoversTheGame)
     for (const QString& needed : {QStringLiteral("tarnwick"), QStringLiteral("魔法薬"),
              QStringLiteral("保存(更新）"), QStringLiteral("再読込"), QStringLiteral("削除許可"),
              QStringLiteral("324"), QStringLiteral("344"), QStringLiteral("100点"), QStringLiteral("10点"),
-             QStringLiteral("8～40"), QStringLiteral("3～6")})
+             QStringLiteral("8～40"), QStringLiteral("3～6"), QStringLiteral("Ctrl+Z"),
+             QStringLiteral("ヒント"), QStringLiteral("目標得点（計算機）")})
         EXPECT_TRUE(text.contains(needed)) << needed.toStdString();
 
     WriteManual(bytes);

@@ -148,6 +148,7 @@ private:
     void ClickHere(std::ostringstream& said);
     void ModalInterlude(std::ostringstream& said);
     std::string Check();
+    void BoardKey(std::ostringstream& said);
 
     mutable std::mt19937 random_;
     dialogs::DialogSeam* previousSeam_ = nullptr;
@@ -208,6 +209,10 @@ void RandomWindow::Step(std::ostringstream& said)
         // The keyboard on the button row; the close button is left alone, and
         // the commands that start afresh are pressed rarely, so games end.
         QWidget* focus = Form1->focusWidget();
+        if (focus == Form1->Panel1 && below(4) != 0) {
+            BoardKey(said);
+            return;
+        }
         const bool afresh
             = focus == Form1->BtnRetry || focus == Form1->BtnNewPanel || focus == Form1->BtnConfig;
         if (below(2) == 0 || (afresh && below(8) != 0)) {
@@ -284,6 +289,34 @@ void RandomWindow::ArmSettings(std::ostringstream& said)
             QTest::keyClick(Form2->windowHandle(), Qt::Key_Escape);
     });
     settingsAnswer_.start(1);
+}
+
+// A key on the board: mostly the cursor's, now and then a click by key,
+// the hint, or a shortcut of the buttons.
+void RandomWindow::BoardKey(std::ostringstream& said)
+{
+    static constexpr Qt::Key moves[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up, Qt::Key_Down, Qt::Key_Left,
+        Qt::Key_Right, Qt::Key_Up, Qt::Key_Down, Qt::Key_Home, Qt::Key_End, Qt::Key_PageUp, Qt::Key_PageDown};
+    static constexpr Qt::Key shortcuts[] = {Qt::Key_Z, Qt::Key_Z, Qt::Key_R, Qt::Key_N};
+    const int pick = below(20);
+    if (pick < 14) {
+        const Qt::Key key = moves[below(static_cast<int>(std::size(moves)))];
+        said << "board key " << QKeySequence(key).toString().toStdString();
+        QTest::keyClick(window(), key);
+        // The key hovers the cell it reaches, as the pointer would.
+        if (Game.BoardReady())
+            hoverWatch_.lastTag = engine::CellTag(Form1->CursorColumn, Form1->CursorRow);
+    } else if (pick < 17) {
+        said << "board key Space (a click on " << Form1->CursorColumn << "," << Form1->CursorRow << ")";
+        QTest::keyClick(window(), below(2) ? Qt::Key_Space : Qt::Key_Return);
+    } else if (pick < 19) {
+        said << "key H";
+        QTest::keyClick(window(), Qt::Key_H);
+    } else {
+        const Qt::Key key = shortcuts[below(static_cast<int>(std::size(shortcuts)))];
+        said << "key Ctrl+" << QKeySequence(key).toString().toStdString();
+        QTest::keyClick(window(), key, Qt::ControlModifier);
+    }
 }
 
 void RandomWindow::ClickHere(std::ostringstream& said)

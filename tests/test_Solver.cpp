@@ -513,3 +513,22 @@ TEST(ScoreLine, RefusesMovesThatEraseNoGroup)
         EXPECT_EQ(ScoreLine(board, ScoringRule::Game, c.line), c.score) << c.what;
     }
 }
+
+TEST(NextMoveOnLine, FindsTheBoardAlongTheLineAndNothingOffIt)
+{
+    // Top row 1 1 2, bottom row 3 2 2.
+    const SolverBoard start = BoardFromText(3, {"112", "322"});
+    const std::vector<SolverMove> line = {{1, 2}, {2, 1}};
+    const SolverBoard second = *BoardAfterLine(start, {line[0]});
+    EXPECT_EQ(second, BoardFromText(3, {"..2", "322"}));
+    const SolverBoard end = *BoardAfterLine(start, line);
+    EXPECT_EQ(end, BoardFromText(3, {"...", "3.."}));
+    EXPECT_EQ(BoardAfterLine(start, {{1, 1}}), std::nullopt);
+
+    EXPECT_EQ(NextMoveOnLine(start, line, start), line[0]);
+    EXPECT_EQ(NextMoveOnLine(start, line, second), line[1]);
+    EXPECT_EQ(NextMoveOnLine(start, line, end), std::nullopt) << "the line has ended";
+    // The other first move leaves a board the line never passes.
+    EXPECT_EQ(NextMoveOnLine(start, line, *BoardAfterLine(start, {{3, 1}})), std::nullopt);
+    EXPECT_EQ(NextMoveOnLine(SolverBoard(), {}, start), std::nullopt) << "no line yet";
+}

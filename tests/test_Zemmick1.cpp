@@ -62,11 +62,11 @@ TEST_F(MainWindow, ItsLayoutHoldsAtEveryBoardSize)
     }
 }
 
-TEST_F(MainWindow, TabVisitsTheButtonsInTheirOrder)
+TEST_F(MainWindow, TabVisitsTheButtonsInTheirOrderThenTheBoard)
 {
-    EXPECT_EQ(FocusChain(Form1->BtnRetry, 10),
+    EXPECT_EQ(FocusChain(Form1->BtnRetry, 11),
         QStringList({"BtnRetry", "BtnPrevious", "BBtnClose", "BtnNewPanel", "BtnConfig", "Button1", "BitBtn1",
-            "Button2", "Button3", "BtnRetry"}));
+            "Button2", "Button3", "Panel1", "BtnRetry"}));
 }
 
 TEST_F(MainWindow, WindowAndBoardFitTheSettings)

@@ -40,6 +40,10 @@ int main(int argc, char** argv)
     file.close();
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.toLocal8Bit());
     testing::InitGoogleTest(&argc, argv);
+    // Every window made by a test searches the par of its deal: small
+    // budgets keep those searches quick; the tests of the hint and the par
+    // set their own.
+    Budgets = {20'000, 20'000};
     // The program takes its title from its executable; the tests stand in
     // for it.
     char name[] = "Zemmickp1";

@@ -111,6 +111,42 @@ void TPanel::paintEvent(QPaintEvent* event)
     for (QObject* child : children())
         if (auto* picture = qobject_cast<TImage*>(child); picture && picture->geometry().intersects(dirty))
             picture->paintSurface(painter);
+    if (hasFocus() && !focusFrame_.isNull()) {
+        // White under black dots: visible on any picture and on the panel.
+        const QRect frame = focusFrame_.adjusted(-1, -1, 0, 0);
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(Qt::white, 1));
+        painter.drawRect(frame);
+        painter.setPen(QPen(Qt::black, 1, Qt::DotLine));
+        painter.drawRect(frame);
+    }
+}
+
+void TPanel::setFocusFrame(const QRect& rect)
+{
+    if (rect == focusFrame_)
+        return;
+    updateFocusFrame();
+    focusFrame_ = rect;
+    updateFocusFrame();
+}
+
+void TPanel::updateFocusFrame()
+{
+    if (!focusFrame_.isNull())
+        update(focusFrame_.adjusted(-1, -1, 1, 1));
+}
+
+void TPanel::focusInEvent(QFocusEvent* event)
+{
+    QFrame::focusInEvent(event);
+    updateFocusFrame();
+}
+
+void TPanel::focusOutEvent(QFocusEvent* event)
+{
+    QFrame::focusOutEvent(event);
+    updateFocusFrame();
 }
 
 TUpDown::TUpDown(QWidget* parent, const QString& name)

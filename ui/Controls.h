@@ -55,17 +55,28 @@ private:
     bool keepInside_ = false;
 };
 
-// A plain panel drawn with a sunken bevel of the given width.
+// A plain panel drawn with a sunken bevel of the given width. While it has
+// the keyboard focus it can show a focus frame around one rectangle (the
+// board's cell cursor), drawn one pixel outside it, so that nothing is drawn
+// into what the rectangle shows.
 class TPanel : public QFrame {
     Q_OBJECT
 public:
     TPanel(QWidget* parent, const QString& name, int bevelWidth);
 
+    void setFocusFrame(const QRect& rect);
+    QRect focusFrame() const { return focusFrame_; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
+    void updateFocusFrame();
+
     int bevelWidth_;
+    QRect focusFrame_;
 };
 
 // Where a window of this frame size should stand so that it lies within

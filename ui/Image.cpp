@@ -1,5 +1,6 @@
 #include "Image.h"
 
+#include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <vector>
@@ -170,4 +171,17 @@ void TImage::mouseReleaseEvent(QMouseEvent* event)
     pressed_ = false;
     if (click && OnClick)
         Guarded([this] { OnClick(this); });
+}
+
+void TImage::contextMenuEvent(QContextMenuEvent* event)
+{
+    // The control keeps mouse events from its parent, so it hands the
+    // request on itself.
+    if (!OnContextMenu) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    const QPoint where = event->globalPos();
+    Guarded([this, where] { OnContextMenu(this, where); });
 }

@@ -48,6 +48,8 @@ public:
 
     std::function<void(TImage*)> OnMouseMove;
     std::function<void(TImage*)> OnClick;
+    // A context menu asked for over the control, at this point of the screen.
+    std::function<void(TImage*, QPoint)> OnContextMenu;
 
     // The pixels the prepared outline inverts, as Qt's inverting pen draws
     // them; the control inverts them directly, which is much faster than a
@@ -59,6 +61,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     QImage& canvas();

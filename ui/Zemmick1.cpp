@@ -3,12 +3,16 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QShortcut>
 #include <QStyle>
 #include <QThread>
 #include <algorithm>
 #include <chrono>
 
+#include "BackgroundSearch.h"
 #include "Dialogs.h"
 #include "Errors.h"
 #include "Infoshow1.h"
@@ -20,6 +24,7 @@
 
 TForm1* Form1 = nullptr;
 engine::GameState Game;
+SearchBudgets Budgets;
 
 void ToggleScoreWindow(QObject* sender)
 {
@@ -122,6 +127,59 @@ TForm1::TForm1()
     for (const LabelPlace& l : StatusLine)
         this->*l.member = new TLabel(this, QString::fromLatin1(l.name), l.left, l.top, l.height, l.height,
             QString::fromUtf16(l.caption));
+
+    // The board takes the keyboard focus after the button row, never from
+    // a click: its arrow keys move a cell cursor, Space and Enter click the
+    // cell under it.
+    Panel1->setFocusPolicy(Qt::TabFocus);
+    QWidget::setTabOrder(Button3, Panel1);
+    Panel1->installEventFilter(this);
+
+    // The usual shortcuts press their buttons, which do nothing while
+    // disabled.
+    const struct {
+        const char* name;
+        QKeySequence keys;
+        QPushButton* button;
+    } shortcuts[] = {{"ShortcutUndo", QKeySequence(Qt::CTRL | Qt::Key_Z), BtnPrevious},
+        {"ShortcutNewPanel", QKeySequence(Qt::CTRL | Qt::Key_N), BtnNewPanel},
+        {"ShortcutRetry", QKeySequence(Qt::CTRL | Qt::Key_R), BtnRetry}};
+    for (const auto& s : shortcuts) {
+        auto* shortcut = new QShortcut(s.keys, this);
+        shortcut->setObjectName(QString::fromLatin1(s.name));
+        connect(shortcut, &QShortcut::activated, s.button, &QPushButton::click);
+    }
+
+    // The hint, by its key anywhere in the window or from the board's
+    // context menu, which also shows the par.
+    auto* hintKey = new QShortcut(QKeySequence(Qt::Key_H), this);
+    hintKey->setObjectName(QStringLiteral("ShortcutHint"));
+    connect(hintKey, &QShortcut::activated, this, [this] { Guarded([this] { HintClick(this); }); });
+    PopupMenu1 = Named(new QMenu(this), QStringLiteral("PopupMenu1"));
+    MenuHint = PopupMenu1->addAction(QStringLiteral("ヒント(&H)"));
+    MenuHint->setObjectName(QStringLiteral("MenuHint"));
+    connect(MenuHint, &QAction::triggered, this, [this] { Guarded([this] { HintClick(this); }); });
+    MenuPar = PopupMenu1->addAction(QString());
+    MenuPar->setObjectName(QStringLiteral("MenuPar"));
+    MenuPar->setEnabled(false);
+    Panel1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Panel1, &QWidget::customContextMenuRequested, this,
+        [this](QPoint at) { Guarded([&] { PopupMenu1Popup(Panel1->mapToGlobal(at)); }); });
+
+    HintSearch = std::make_unique<BackgroundSearch>(engine::ScoringRule::Game, Budgets.Hint,
+        [this](const engine::SolverBoard& board, const engine::SolverResult& result) {
+            hintFrom_ = board;
+            hintLine_ = result.Moves;
+            if (HintAvailable() && engine::SolverBoard(Game) == board && !result.Moves.empty())
+                showHint(result.Moves.front());
+        });
+    ParSearch = std::make_unique<BackgroundSearch>(engine::ScoringRule::Game, Budgets.Par,
+        [this](const engine::SolverBoard& board, const engine::SolverResult& result) {
+            if (parBoard_ == board) {
+                Par = result.Score;
+                showPar();
+            }
+        });
 
     BtnRetry->setFocus();
 
@@ -226,6 +284,8 @@ void TForm1::SetupBoard()
     if (!engine::SetupBoard(Game)) {
         dialogs::ShowMessage(QStringLiteral("動的記憶領域が確保できません"));
         offerCommands();
+        placeCursor(CursorColumn, CursorRow);
+        searchesFollowBoard();
         return;
     }
 
@@ -265,6 +325,7 @@ void TForm1::SetupBoard()
             cell->setPaintedByParent(true);
             cell->OnMouseMove = [this](TImage* sender) { Image0MouseMove(sender); };
             cell->OnClick = [this](TImage* sender) { Image0Click(sender); };
+            cell->OnContextMenu = [this](TImage*, QPoint where) { PopupMenu1Popup(where); };
             CellImages[c][r] = cell;
             cell->prepareCanvas();
             cell->drawPicture(Game.Board[c][r]);
@@ -274,6 +335,8 @@ void TForm1::SetupBoard()
 
     showLegendCounts();
     offerCommands();
+    placeCursor(CursorColumn, CursorRow);
+    searchesFollowBoard();
 }
 
 void TForm1::showLegendCounts()
@@ -335,6 +398,80 @@ void TForm1::Image0MouseMove(QObject* sender)
     const engine::CellRef cell = engine::CellFromTag(static_cast<TImage*>(sender)->tag());
     engine::HoverCell(Game, *this, cell.column, cell.row);
     Label9->setCaption(QString::fromStdString(engine::GroupText(Game.GroupSize)));
+    // The pointer and the keyboard share one hover.
+    placeCursor(cell.column, cell.row);
+}
+
+// --- The keyboard on the board --------------------------------------------------
+
+void TForm1::placeCursor(int column, int row)
+{
+    CursorColumn = std::clamp(column, 1, std::max(1, Game.ColumnCount));
+    CursorRow = std::clamp(row, 1, std::max(1, Game.RowCount));
+    TImage* cell = Game.BoardReady() ? CellImages[CursorColumn][CursorRow] : nullptr;
+    Panel1->setFocusFrame(cell ? cell->geometry() : QRect());
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Panel1 && event->type() == QEvent::KeyPress) {
+        bool handled = false;
+        Guarded([&] { handled = BoardKeyPress(static_cast<QKeyEvent*>(event)); });
+        if (handled)
+            return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// A key on the board: the arrows move the cursor (it stops at the edges),
+// Home and End go to the first and last column, Page Up and Page Down to the
+// top and bottom row; moving runs the hover of the cell it reaches. Space
+// and Enter act as a click on the cell.
+bool TForm1::BoardKeyPress(QKeyEvent* event)
+{
+    if (!Game.BoardReady() || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    int column = CursorColumn;
+    int row = CursorRow;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        --column;
+        break;
+    case Qt::Key_Right:
+        ++column;
+        break;
+    case Qt::Key_Up:
+        ++row;
+        break;
+    case Qt::Key_Down:
+        --row;
+        break;
+    case Qt::Key_Home:
+        column = 1;
+        break;
+    case Qt::Key_End:
+        column = Game.ColumnCount;
+        break;
+    case Qt::Key_PageUp:
+        row = Game.RowCount;
+        break;
+    case Qt::Key_PageDown:
+        row = 1;
+        break;
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        Image0Click(CellImages[CursorColumn][CursorRow]);
+        return true;
+    default:
+        return false;
+    }
+    // At an edge the cursor stays, and the key hovers its cell again: after
+    // a move that is how the cell's new group is outlined.
+    column = std::clamp(column, 1, Game.ColumnCount);
+    row = std::clamp(row, 1, Game.RowCount);
+    Image0MouseMove(CellImages[column][row]);
+    return true;
 }
 
 void TForm1::mouseMoveEvent(QMouseEvent* event)
@@ -368,6 +505,7 @@ void TForm1::RefreshAfterChange(QObject* sender)
 {
     engine::RecountAndRedraw(Game, *this);
     showRecount(sender);
+    searchesFollowBoard();
     if (!engine::MoveRemains(Game))
         CheckGameEnd(sender);
 }
@@ -393,6 +531,7 @@ void TForm1::Settle()
         EndPotionMode();
     engine::SettleBoard(Game, *this);
     showRecount(this);
+    searchesFollowBoard();
 }
 
 // --- Undo, restart and new board ------------------------------------------------
@@ -470,6 +609,78 @@ void TForm1::ApplyPotion(int column, int row)
     engine::ChargePotion(Game);
     showPotionCaption();
     Form3->FormShow(this);
+    searchesFollowBoard();
+}
+
+// --- Hint and par -------------------------------------------------------------------
+
+bool TForm1::HintAvailable() const
+{
+    return Game.BoardReady() && !Game.PotionMode && engine::MoveRemains(Game);
+}
+
+void TForm1::HintClick(QObject*)
+{
+    if (!HintAvailable())
+        return;
+    const engine::SolverBoard now(Game);
+    // Hint after hint follows one line: each is at once the next move of
+    // the line the first one came from.
+    if (const auto move = engine::NextMoveOnLine(hintFrom_, hintLine_, now)) {
+        showHint(*move);
+        return;
+    }
+    if (HintSearch->pending() != now)
+        HintSearch->start(now);
+}
+
+// The hint is an ordinary hover of its group, with the cursor on it.
+void TForm1::showHint(const engine::SolverMove& move)
+{
+    Image0MouseMove(CellImages[move.Column][move.Row]);
+}
+
+// After every change of the board: a hint search for another board is of
+// no more use; a new deal gets its par searched.
+void TForm1::searchesFollowBoard()
+{
+    if (!Game.BoardReady()) {
+        HintSearch->cancel();
+        ParSearch->cancel();
+        parBoard_.reset();
+        Par.reset();
+        showPar();
+        return;
+    }
+    if (HintSearch->pending() && *HintSearch->pending() != engine::SolverBoard(Game))
+        HintSearch->cancel();
+    const engine::SolverBoard dealt = engine::SolverBoard::AsDealt(Game);
+    if (parBoard_ != dealt) {
+        parBoard_ = dealt;
+        Par.reset();
+        ParSearch->start(dealt);
+    }
+    showPar();
+}
+
+// The par as the score's tooltip and the menu's disabled item.
+void TForm1::showPar()
+{
+    QString text;
+    if (Par)
+        text = QStringLiteral("目標得点（計算機）: %1").arg(*Par);
+    else if (parBoard_)
+        text = QStringLiteral("目標得点: 計算中…");
+    Label10->setToolTip(text);
+    Label11->setToolTip(text);
+    MenuPar->setText(text);
+    MenuPar->setVisible(!text.isEmpty());
+}
+
+void TForm1::PopupMenu1Popup(QPoint where)
+{
+    MenuHint->setEnabled(HintAvailable());
+    PopupMenu1->popup(where);
 }
 
 // --- The other windows --------------------------------------------------------------

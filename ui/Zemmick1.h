@@ -4,12 +4,28 @@
 
 #include <QPushButton>
 #include <QWidget>
+#include <memory>
+#include <optional>
 
 #include "Controls.h"
 #include "Engine.h"
 #include "Game.h"
 #include "Image.h"
 #include "Pictures.h"
+#include "Solver.h"
+
+class BackgroundSearch;
+class QAction;
+class QKeyEvent;
+class QMenu;
+
+// What the hint's and the par's searches may spend, in nodes. The program
+// uses the solver's budgets; tests make them small.
+struct SearchBudgets {
+    std::int64_t Hint = engine::HintBudget;
+    std::int64_t Par = engine::ParBudget;
+};
+extern SearchBudgets Budgets;
 
 class TForm1 : public QWidget, public engine::BoardView {
     Q_OBJECT
@@ -61,6 +77,28 @@ public:
     TImage* CellImages[engine::ColumnCountMax + 1][engine::RowCountMax + 1] = {};
     TImage* LegendImages[engine::KindCountMax + 1] = {};
 
+    // The keyboard's cell on the board: moved by the arrow keys while the
+    // board has the focus, and by the pointer's hover.
+    int CursorColumn = 1;
+    int CursorRow = 1;
+    bool BoardKeyPress(QKeyEvent* event);
+
+    // The board's context menu: the hint, and the par as a disabled item.
+    QMenu* PopupMenu1;
+    QAction* MenuHint; // "ヒント(&H)"
+    QAction* MenuPar;
+    void PopupMenu1Popup(QPoint where);
+    // The hint: the first move of the solver's best line from the board as
+    // it stands, shown as the hover of its group with the cursor on it.
+    void HintClick(QObject* sender);
+    bool HintAvailable() const;
+    // The searches, each on a worker thread with its own copy of a board.
+    std::unique_ptr<BackgroundSearch> HintSearch;
+    std::unique_ptr<BackgroundSearch> ParSearch;
+    // The par of the deal on the board: the best final score the solver
+    // finds from the dealt board, once its search has ended.
+    std::optional<int> Par;
+
     // Whether the toggles have shown the score summary and the record table.
     bool ScoreWindowShown = false;
     bool RecordWindowShown = false;
@@ -84,6 +122,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QPushButton* makeButton(
@@ -93,13 +132,22 @@ private:
     void showPotionCaption();
     void toggleWindow(QWidget* window, QPushButton* button, bool& shown, const QString& what);
     void showScore();
+    void placeCursor(int column, int row);
     void offerCommands();
     void offerPotionCommands(bool on);
     void EndPotionMode();
     void showRecount(QObject* sender);
     void Settle();
+    void searchesFollowBoard();
+    void showHint(const engine::SolverMove& move);
+    void showPar();
 
     bool shown_ = false;
+    // The line the last hint came from, followed while the board stays on it.
+    engine::SolverBoard hintFrom_;
+    std::vector<engine::SolverMove> hintLine_;
+    // The dealt board the par belongs to (or is being searched for).
+    std::optional<engine::SolverBoard> parBoard_;
 };
 
 // The one main window.

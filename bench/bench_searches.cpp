@@ -1,0 +1,143 @@
+// The window thread while the solver works: the longest time one event
+// takes to handle on a 40 x 40 board while the par of the deal is searched
+// on its worker (and, for comparison, with no search running), and how long
+// a hint takes to show on that board.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <random>
+#include <vector>
+
+#include "Application.h"
+#include "BackgroundSearch.h"
+#include "Dialogs.h"
+#include "Zemmick1.h"
+
+namespace {
+
+struct SilentDialogs : dialogs::DialogSeam {
+    void message(const QString&) override { }
+    dialogs::Answer question(const QString&, const QString&, bool) override { return dialogs::Answer::No; }
+    bool input(const QString&, const QString&, QString&) override { return false; }
+    void error(const QString&) override { }
+};
+
+void Deal40()
+{
+    const int c = Game.ColumnCount, r = Game.RowCount, k = Game.KindCount;
+    Game.ColumnCount = Game.RowCount = 40;
+    Game.KindCount = 3;
+    Form1->ReplaceBoard(c, r, k);
+    QCoreApplication::processEvents();
+}
+
+// A player's events: the pointer over random cells, a click on every
+// tenth (a move when it lands on a group), now and then an undo. Each
+// event is timed with everything it sets off on the window thread (its
+// handling, the repaint, results arriving from the workers).
+std::vector<double> PlayFor(int events, std::mt19937& random)
+{
+    std::vector<double> ms;
+    QElapsedTimer timer;
+    for (int i = 0; i < events; ++i) {
+        const int c = std::uniform_int_distribution(1, Game.ColumnCount)(random);
+        const int r = std::uniform_int_distribution(1, Game.RowCount)(random);
+        TImage* cell = Form1->CellImages[c][r];
+        const QPointF at(16, 16);
+        timer.start();
+        QMouseEvent move(QEvent::MouseMove, at, cell->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(cell, &move);
+        if (i % 10 == 9)
+            Form1->Image0Click(cell);
+        if (i % 50 == 49)
+            Form1->BtnPreviousClick(nullptr);
+        QCoreApplication::processEvents();
+        Form1->repaint();
+        ms.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+    }
+    return ms;
+}
+
+void Report(benchmark::State& state, std::vector<double> ms)
+{
+    std::sort(ms.begin(), ms.end());
+    state.counters["events"] = static_cast<double>(ms.size());
+    state.counters["max_ms"] = ms.back();
+    state.counters["p99_ms"] = ms[ms.size() * 99 / 100];
+    state.counters["median_ms"] = ms[ms.size() / 2];
+}
+
+// Events while the par of each new 40 x 40 deal is searched with the
+// program's budget; `search` 0 measures the same play with no search.
+void EventsWhileParSearch(benchmark::State& state)
+{
+    const bool search = state.range(0) != 0;
+    std::mt19937 random(7);
+    std::vector<double> ms;
+    int searchedDeals = 0;
+    for (auto _ : state) {
+        Form1->ParSearch->setBudget(search ? engine::ParBudget : 1);
+        Deal40();
+        // Play until the par is known (with a search) or for as many events.
+        while (search ? !Form1->Par.has_value() : ms.size() < 400) {
+            const auto more = PlayFor(20, random);
+            ms.insert(ms.end(), more.begin(), more.end());
+        }
+        searchedDeals += search ? 1 : 0;
+    }
+    state.counters["deals"] = searchedDeals;
+    Report(state, ms);
+}
+BENCHMARK(EventsWhileParSearch)->Arg(1)->Arg(0)->Iterations(3)->Unit(benchmark::kSecond);
+
+// From the hint key to the hint's hover on a fresh 40 x 40 deal, while its
+// par is searched on the other worker.
+void HintOn40x40(benchmark::State& state)
+{
+    Form1->ParSearch->setBudget(engine::ParBudget);
+    Form1->HintSearch->setBudget(engine::HintBudget);
+    std::vector<double> ms;
+    QElapsedTimer timer;
+    for (auto _ : state) {
+        Deal40();
+        Form1->FormMouseMove(nullptr);
+        Game.GroupSize = 0;
+        timer.start();
+        Form1->HintClick(nullptr);
+        while (Game.GroupSize < 2)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        ms.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    state.counters["max_ms"] = ms.back();
+    state.counters["median_ms"] = ms[ms.size() / 2];
+}
+BENCHMARK(HintOn40x40)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    char name[] = "Zemmickp1";
+    char* args[] = {name, nullptr};
+    int count = 1;
+    TApplication app(count, args);
+    SilentDialogs silent;
+    dialogs::Install(&silent);
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    app.CreateForms();
+    QCoreApplication::processEvents();
+
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    app.DestroyForms();
+    return 0;
+}

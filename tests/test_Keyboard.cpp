@@ -1,0 +1,291 @@
+// Play from the keyboard: the board's cell cursor, its focus frame, and the
+// shortcuts of the buttons, all through real key events.
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QTimer>
+#include <algorithm>
+#include <optional>
+
+#include "Pointrec1.h"
+#include "UiTestSupport.h"
+
+namespace {
+
+class Keyboard : public UiTest {
+protected:
+    void SetUp() override
+    {
+        UiTest::SetUp();
+        Form1->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(Form1));
+    }
+
+    // From the first button, Tab goes along the button row to the board.
+    void TabToBoard()
+    {
+        Form1->BtnRetry->setFocus();
+        for (int i = 0; i < 20 && QApplication::focusWidget() != Form1->Panel1; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        ASSERT_EQ(QApplication::focusWidget(), Form1->Panel1);
+    }
+
+    static void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
+    }
+
+    // Walks the cursor to a cell with the arrow keys; the last key hovers it.
+    static void CursorTo(int column, int row)
+    {
+        if (Form1->CursorColumn == column && Form1->CursorRow == row)
+            Key(column > 1 ? Qt::Key_Left : Qt::Key_Right);
+        while (Form1->CursorColumn != column)
+            Key(Form1->CursorColumn < column ? Qt::Key_Right : Qt::Key_Left);
+        while (Form1->CursorRow != row)
+            Key(Form1->CursorRow < row ? Qt::Key_Up : Qt::Key_Down);
+    }
+
+    // The pixels of every cell and the group text: what a hover shows.
+    static std::pair<std::vector<QImage>, QString> Shown()
+    {
+        std::vector<QImage> cells;
+        for (int c = 1; c <= Game.ColumnCount; ++c)
+            for (int r = 1; r <= Game.RowCount; ++r)
+                cells.push_back(Form1->CellImages[c][r]->surface());
+        return {cells, Form1->Label9->text()};
+    }
+
+    // The board's pixels around the cursor's cell, one pixel outside it.
+    static std::vector<QRgb> Ring(const QImage& board, QRect cell)
+    {
+        const QRect ring = cell.adjusted(-1, -1, 1, 1);
+        std::vector<QRgb> pixels;
+        for (int x = ring.left(); x <= ring.right(); ++x)
+            pixels.insert(pixels.end(), {board.pixel(x, ring.top()), board.pixel(x, ring.bottom())});
+        for (int y = ring.top(); y <= ring.bottom(); ++y)
+            pixels.insert(pixels.end(), {board.pixel(ring.left(), y), board.pixel(ring.right(), y)});
+        return pixels;
+    }
+};
+
+template <std::size_t Columns, std::size_t Rows> std::vector<int> Copy(const int (&cells)[Columns][Rows])
+{
+    return {&cells[0][0], &cells[0][0] + Columns * Rows};
+}
+
+std::vector<int> Dealt()
+{
+    return Copy(Game.InitialBoard);
+}
+
+// A cell of a group of two or more on the board, or none.
+std::optional<engine::CellRef> AnyGroup()
+{
+    for (int c = 1; c <= Game.ColumnCount; ++c)
+        for (int r = 1; r <= Game.RowCount; ++r) {
+            const int kind = Game.Board[c][r];
+            if (kind >= 1 && ((c < Game.ColumnCount && Game.Board[c + 1][r] == kind)
+                                 || (r < Game.RowCount && Game.Board[c][r + 1] == kind)))
+                return engine::CellRef{c, r};
+        }
+    return std::nullopt;
+}
+
+} // namespace
+
+TEST_F(Keyboard, AWholeGameIsPlayedWithTheKeysAlone)
+{
+    LoadBoard(3,
+        {"........", "........", "........", "........", "........", "........", "11122233",
+            "11122233"});
+    // The boxes at the end are Qt's own, answered by keys as a player would.
+    dialogs::DialogSeam* scripted = dialogs::Install(nullptr);
+    QStringList boxes;
+    QTimer answerer;
+    answerer.setInterval(10);
+    QObject::connect(&answerer, &QTimer::timeout, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (!box || !box->isVisible() || boxes.contains(box->objectName() + box->windowTitle()))
+            return;
+        boxes << box->objectName() + box->windowTitle();
+        if (qobject_cast<QMessageBox*>(box)) {
+            QTest::keyClick(box, Qt::Key_Y); // "はい(&Y)": record the result
+        } else if (qobject_cast<QInputDialog*>(box)) {
+            QTest::keyClicks(box->focusWidget(), "kbd"); // replaces the selected "who"
+            QTest::keyClick(box->focusWidget(), Qt::Key_Return);
+        }
+    });
+    answerer.start();
+
+    TabToBoard();
+    int moves = 0;
+    while (const auto cell = AnyGroup()) {
+        ASSERT_LT(++moves, 30);
+        CursorTo(cell->column, cell->row);
+        ASSERT_GE(Game.GroupSize, 2) << "the key's hover outlines the group";
+        EXPECT_EQ(Form1->Label9->text(), QString::fromStdString(engine::GroupText(Game.GroupSize)));
+        const int panels = Game.RemainingPanels;
+        Key(moves % 2 ? Qt::Key_Space : Qt::Key_Return);
+        if (Form4->Table.rowCount() > 0)
+            break; // the game ended and a new deal came
+        ASSERT_LT(Game.RemainingPanels, panels) << "Space or Enter erased the group";
+        EXPECT_EQ(QApplication::focusWidget(), Form1->Panel1);
+    }
+    answerer.stop();
+    dialogs::Install(scripted);
+
+    ASSERT_EQ(Form4->Table.rowCount(), 1) << boxes.join(", ").toStdString();
+    EXPECT_EQ(Form4->Table.text(0, 0), "kbd");
+    // Groups of 6, 6 and 4 panels, then 100 for each kind cleared.
+    EXPECT_EQ(moves, 3);
+    EXPECT_EQ(std::stoi(std::string(Form4->Table.text(0, 2))), 16 + 16 + 4 + 300);
+    EXPECT_EQ(Game.RemainingPanels, 64) << "a new deal follows the recorded game";
+}
+
+TEST_F(Keyboard, TheCursorStopsAtTheEdgesAndFollowsThePointer)
+{
+    LoadBoard(3,
+        {"........", "........", "........", "........", "........", "........", "12......",
+            "11223..."});
+    TabToBoard();
+    Form1->CursorColumn = Form1->CursorRow = 1;
+    Key(Qt::Key_Left);
+    Key(Qt::Key_Down);
+    EXPECT_EQ(std::pair(Form1->CursorColumn, Form1->CursorRow), std::pair(1, 1));
+    EXPECT_EQ(Game.GroupSize, 3) << "a key at the edge hovers the cell it stays on";
+    Key(Qt::Key_End);
+    Key(Qt::Key_PageUp);
+    EXPECT_EQ(std::pair(Form1->CursorColumn, Form1->CursorRow), std::pair(8, 8));
+    Key(Qt::Key_Home);
+    Key(Qt::Key_PageDown);
+    EXPECT_EQ(std::pair(Form1->CursorColumn, Form1->CursorRow), std::pair(1, 1));
+
+    // The pointer moves the cursor; a key goes on from there.
+    Hover(4, 1);
+    EXPECT_EQ(std::pair(Form1->CursorColumn, Form1->CursorRow), std::pair(4, 1));
+    Key(Qt::Key_Right);
+    EXPECT_EQ(std::pair(Form1->CursorColumn, Form1->CursorRow), std::pair(5, 1));
+    EXPECT_EQ(Game.GroupSize, 0) << "a lone panel";
+
+    // After a move, an undo and a restart the cursor stays where it was.
+    CursorTo(3, 1);
+    Key(Qt::Key_Space);
+    ASSERT_EQ(Game.RemainingPanels, 5);
+    EXPECT_EQ(std::pair(Form1->CursorColumn, Form1->CursorRow), std::pair(3, 1));
+    Key(Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_EQ(Game.RemainingPanels, 7);
+    EXPECT_EQ(std::pair(Form1->CursorColumn, Form1->CursorRow), std::pair(3, 1));
+    Key(Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(std::pair(Form1->CursorColumn, Form1->CursorRow), std::pair(3, 1));
+    // A smaller board brings it within.
+    Resize(9, 9, 3);
+    Form1->CursorColumn = Form1->CursorRow = 9;
+    Resize(8, 8, 3);
+    EXPECT_EQ(std::pair(Form1->CursorColumn, Form1->CursorRow), std::pair(8, 8));
+    EXPECT_EQ(Form1->Panel1->focusFrame(), Cell(8, 8)->geometry());
+}
+
+TEST_F(Keyboard, AKeyHoversExactlyAsThePointerDoes)
+{
+    for (const bool potion : {false, true}) {
+        SCOPED_TRACE(potion ? "potion mode" : "play");
+        LoadBoard(4,
+            {"........", "........", "........", "........", "........", "4.......", "122.....",
+                "1123...."});
+        if (potion)
+            PressSpace(Form1->BitBtn1);
+        Hover(2, 2);
+        const auto byPointer = Shown();
+        const std::vector<int> boardByPointer = Copy(Game.Board);
+        const std::vector<int> marksByPointer = Copy(Game.GroupMark);
+        MoveOnForm(BareSpot());
+        ASSERT_EQ(Copy(Game.GroupMark), std::vector<int>(Copy(Game.GroupMark).size(), 0));
+
+        TabToBoard();
+        Form1->CursorColumn = Form1->CursorRow = 1;
+        CursorTo(2, 2);
+        EXPECT_EQ(Shown(), byPointer);
+        EXPECT_EQ(Copy(Game.GroupMark), marksByPointer);
+        EXPECT_EQ(Copy(Game.Board), boardByPointer);
+
+        // Space then acts as a click: a move, or the potion on its target.
+        const int panels = Game.RemainingPanels;
+        Key(Qt::Key_Space);
+        EXPECT_FALSE(Game.PotionMode);
+        if (potion)
+            EXPECT_EQ(Game.PotionsLeft, 2);
+        else
+            EXPECT_EQ(Game.RemainingPanels, panels - 3);
+        MoveOnForm(BareSpot());
+        Form1->BtnRetry->setFocus();
+    }
+}
+
+TEST_F(Keyboard, TheFocusFrameShowsTheCursorOnAnyCellAndGoesWithTheFocus)
+{
+    LoadBoard(3,
+        {"........", "........", "........", "........", "........", "........", "1.......",
+            "123....."});
+    TabToBoard();
+    // A lone panel, and an empty cell: no outline, but the frame.
+    for (const auto& [row, kind] : {std::pair{1, 2}, {2, engine::EmptyCell}}) {
+        SCOPED_TRACE(row);
+        CursorTo(2, row);
+        ASSERT_EQ(Game.GroupSize, 0);
+        const QRect cell = Cell(2, row)->geometry();
+        EXPECT_EQ(Form1->Panel1->focusFrame(), cell);
+        const QImage framed = Form1->Panel1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const std::vector<QRgb> ring = Ring(framed, cell);
+        // White under black dots, all round the cell.
+        const auto black = std::count(ring.begin(), ring.end(), qRgb(0, 0, 0));
+        const auto white = std::count(ring.begin(), ring.end(), qRgb(255, 255, 255));
+        EXPECT_GT(black, 0);
+        EXPECT_GT(white, 0);
+        EXPECT_EQ(black + white, static_cast<long>(ring.size()));
+        // The cell's own picture is untouched.
+        if (kind != engine::EmptyCell) {
+            EXPECT_EQ(framed.copy(cell), PanelPixels(kind, false).convertToFormat(QImage::Format_RGB32));
+        }
+
+        Form1->BtnRetry->setFocus();
+        const QImage plain = Form1->Panel1->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        EXPECT_NE(Ring(plain, cell), ring) << "the frame goes with the focus";
+        EXPECT_EQ(plain.copy(cell), framed.copy(cell));
+        TabToBoard();
+    }
+}
+
+TEST_F(Keyboard, ShortcutsPressTheirButtonsOnlyWhileTheseAreEnabled)
+{
+    LoadBoard(3,
+        {"........", "........", "........", "........", "........", "........", "12......",
+            "11223..."});
+    Hover(1, 1);
+    ClickCell(1, 1);
+    ASSERT_EQ(Game.RemainingPanels, 4);
+    const auto dealt = Dealt();
+
+    // In the potion mode their buttons are disabled and the keys do nothing.
+    PressSpace(Form1->BitBtn1);
+    ASSERT_FALSE(Form1->BtnPrevious->isEnabled());
+    for (const int key : {Qt::Key_Z, Qt::Key_R, Qt::Key_N}) {
+        QTest::keyClick(Form1, static_cast<Qt::Key>(key), Qt::ControlModifier);
+        EXPECT_EQ(Game.RemainingPanels, 4);
+        EXPECT_TRUE(Game.PotionMode);
+    }
+    EXPECT_EQ(Dealt(), dealt);
+    PressSpace(Form1->BitBtn1);
+    ASSERT_FALSE(Game.PotionMode);
+
+    QTest::keyClick(Form1, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(Game.RemainingPanels, 7) << "Ctrl+Z undoes";
+    Hover(1, 1);
+    ClickCell(1, 1);
+    QTest::keyClick(Form1, Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(Game.RemainingPanels, 7) << "Ctrl+R restarts";
+    EXPECT_EQ(Game.UndoPoints, 0);
+    QTest::keyClick(Form1, Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(Game.RemainingPanels, 64) << "Ctrl+N deals anew";
+    EXPECT_NE(Dealt(), dealt);
+}
