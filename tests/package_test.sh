@@ -64,6 +64,10 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ -x "$root/usr/games/zemmick" ] || fail "no launcher in /usr/games"
 [ ! -e "$root/usr/bin" ] || fail "/usr/bin in a package of section games: $(ls "$root/usr/bin")"
 [ -x "$root/usr/libexec/zemmick/Zemmickp1" ] || fail "no game in /usr/libexec/zemmick"
+[ -x "$root/usr/games/zemmick-solve" ] || fail "no zemmick-solve beside the launcher"
+[ -f "$root/usr/share/man/man6/zemmick-solve.6.gz" ] || fail "no manual page of zemmick-solve"
+solved=$(printf '11\n12\n' | "$root/usr/games/zemmick-solve") || solved=
+[ "$solved" = "$(printf 'score 100\n1 1')" ] || fail "the packaged zemmick-solve does not solve: $solved"
 [ "$(field Section)" = games ] || fail "Section is $(field Section)"
 entry="$root/usr/share/applications/net.zemmick.Zemmick.desktop"
 for key in Exec TryExec; do

@@ -42,8 +42,8 @@ protected:
     // Waits until both searches have ended and their results were handled.
     static void Settle()
     {
-        ASSERT_TRUE(QTest::qWaitFor(
-            [] { return Form1->HintSearch->idle() && Form1->ParSearch->idle(); }, 60'000));
+        ASSERT_TRUE(
+            QTest::qWaitFor([] { return Form1->HintSearch->idle() && Form1->ParSearch->idle(); }, 60'000));
         QCoreApplication::processEvents();
     }
 
@@ -105,9 +105,8 @@ TEST_F(Hint, HintsPlayTheSolversLineToItsScore)
 
 TEST_F(Hint, NoHintInThePotionModeOrWithoutAMove)
 {
-    LoadBoard(3,
-        {"........", "........", "........", "........", "........", "........", "........",
-            "11223..."});
+    LoadBoard(
+        3, {"........", "........", "........", "........", "........", "........", "........", "11223..."});
     PressSpace(Form1->BitBtn1);
     QTest::keyClick(Form1, Qt::Key_H);
     EXPECT_FALSE(Form1->HintSearch->pending());
@@ -124,9 +123,8 @@ TEST_F(Hint, NoHintInThePotionModeOrWithoutAMove)
     EXPECT_FALSE(Form1->MenuPar->isEnabled());
     Form1->PopupMenu1->hide();
 
-    LoadBoard(3,
-        {"........", "........", "........", "........", "........", "........", "........",
-            "12312..."});
+    LoadBoard(
+        3, {"........", "........", "........", "........", "........", "........", "........", "12312..."});
     ASSERT_FALSE(engine::MoveRemains(Game));
     QTest::keyClick(Form1, Qt::Key_H);
     EXPECT_FALSE(Form1->HintSearch->pending());
@@ -190,7 +188,8 @@ TEST_F(Hint, SearchesNeverChangeTheGameAndTheNextChangeCancelsThem)
                 QTest::keyClick(Form1->Panel1, Qt::Key_Right);
             } else {
                 QTest::keyClick(Form1->Panel1, Qt::Key_Home);
-                QTest::keyClick(Form1->Panel1, Form1->CursorRow < Game.RowCount ? Qt::Key_Up : Qt::Key_PageDown);
+                QTest::keyClick(
+                    Form1->Panel1, Form1->CursorRow < Game.RowCount ? Qt::Key_Up : Qt::Key_PageDown);
             }
         }
         QTest::keyClick(Form1->Panel1, Qt::Key_Space);

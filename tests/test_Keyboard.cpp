@@ -85,8 +85,9 @@ std::optional<engine::CellRef> AnyGroup()
     for (int c = 1; c <= Game.ColumnCount; ++c)
         for (int r = 1; r <= Game.RowCount; ++r) {
             const int kind = Game.Board[c][r];
-            if (kind >= 1 && ((c < Game.ColumnCount && Game.Board[c + 1][r] == kind)
-                                 || (r < Game.RowCount && Game.Board[c][r + 1] == kind)))
+            if (kind >= 1
+                && ((c < Game.ColumnCount && Game.Board[c + 1][r] == kind)
+                    || (r < Game.RowCount && Game.Board[c][r + 1] == kind)))
                 return engine::CellRef{c, r};
         }
     return std::nullopt;
@@ -96,9 +97,8 @@ std::optional<engine::CellRef> AnyGroup()
 
 TEST_F(Keyboard, AWholeGameIsPlayedWithTheKeysAlone)
 {
-    LoadBoard(3,
-        {"........", "........", "........", "........", "........", "........", "11122233",
-            "11122233"});
+    LoadBoard(
+        3, {"........", "........", "........", "........", "........", "........", "11122233", "11122233"});
     // The boxes at the end are Qt's own, answered by keys as a player would.
     dialogs::DialogSeam* scripted = dialogs::Install(nullptr);
     QStringList boxes;
@@ -145,9 +145,8 @@ TEST_F(Keyboard, AWholeGameIsPlayedWithTheKeysAlone)
 
 TEST_F(Keyboard, TheCursorStopsAtTheEdgesAndFollowsThePointer)
 {
-    LoadBoard(3,
-        {"........", "........", "........", "........", "........", "........", "12......",
-            "11223..."});
+    LoadBoard(
+        3, {"........", "........", "........", "........", "........", "........", "12......", "11223..."});
     TabToBoard();
     Form1->CursorColumn = Form1->CursorRow = 1;
     Key(Qt::Key_Left);
@@ -191,8 +190,7 @@ TEST_F(Keyboard, AKeyHoversExactlyAsThePointerDoes)
     for (const bool potion : {false, true}) {
         SCOPED_TRACE(potion ? "potion mode" : "play");
         LoadBoard(4,
-            {"........", "........", "........", "........", "........", "4.......", "122.....",
-                "1123...."});
+            {"........", "........", "........", "........", "........", "4.......", "122.....", "1123...."});
         if (potion)
             PressSpace(Form1->BitBtn1);
         Hover(2, 2);
@@ -224,9 +222,8 @@ TEST_F(Keyboard, AKeyHoversExactlyAsThePointerDoes)
 
 TEST_F(Keyboard, TheFocusFrameShowsTheCursorOnAnyCellAndGoesWithTheFocus)
 {
-    LoadBoard(3,
-        {"........", "........", "........", "........", "........", "........", "1.......",
-            "123....."});
+    LoadBoard(
+        3, {"........", "........", "........", "........", "........", "........", "1.......", "123....."});
     TabToBoard();
     // A lone panel, and an empty cell: no outline, but the frame.
     for (const auto& [row, kind] : {std::pair{1, 2}, {2, engine::EmptyCell}}) {
@@ -258,12 +255,14 @@ TEST_F(Keyboard, TheFocusFrameShowsTheCursorOnAnyCellAndGoesWithTheFocus)
 
 TEST_F(Keyboard, ShortcutsPressTheirButtonsOnlyWhileTheseAreEnabled)
 {
-    LoadBoard(3,
-        {"........", "........", "........", "........", "........", "........", "12......",
-            "11223..."});
+    LoadBoard(
+        3, {"........", "........", "........", "........", "........", "........", "12......", "11223..."});
+    // A click on a cell leaves the focus where it was.
+    Form1->BtnPrevious->setFocus();
     Hover(1, 1);
     ClickCell(1, 1);
     ASSERT_EQ(Game.RemainingPanels, 4);
+    EXPECT_EQ(QApplication::focusWidget(), Form1->BtnPrevious);
     const auto dealt = Dealt();
 
     // In the potion mode their buttons are disabled and the keys do nothing.

@@ -1,11 +1,15 @@
 #include "BackgroundSearch.h"
 
 #include <QMetaObject>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include "Errors.h"
 
-BackgroundSearch::BackgroundSearch(engine::ScoringRule rule, std::int64_t budget, Done done)
+BackgroundSearch::BackgroundSearch(
+    engine::ScoringRule rule, std::int64_t budget, Priority priority, Done done)
     : rule_(rule)
+    , priority_(priority)
     , budget_(budget)
     , done_(std::move(done))
     , worker_([this](std::stop_token quit) { work(quit); })
@@ -45,6 +49,9 @@ void BackgroundSearch::cancel()
 
 void BackgroundSearch::work(std::stop_token quit)
 {
+    // Linux gives each thread its own nice value.
+    if (priority_ == Priority::Background)
+        setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
     for (;;) {
         Job job;
         std::stop_source source;
@@ -76,11 +83,11 @@ void BackgroundSearch::work(std::stop_token quit)
         const bool report = !(result.Cut && !failure);
         if (report)
             QMetaObject::invokeMethod(
-            &mailbox_,
-            [this, serial = job.serial, board = job.board, result = std::move(result), failure] {
-                finish(serial, board, result, failure);
-            },
-            Qt::QueuedConnection);
+                &mailbox_,
+                [this, serial = job.serial, board = job.board, result = std::move(result), failure] {
+                    finish(serial, board, result, failure);
+                },
+                Qt::QueuedConnection);
         std::lock_guard lock(mutex_);
         searching_ = false;
     }

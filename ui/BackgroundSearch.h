@@ -21,9 +21,13 @@ class BackgroundSearch {
 public:
     using Done = std::function<void(const engine::SolverBoard& board, const engine::SolverResult& result)>;
 
+    // How the worker shares the processor: a search the player waits for
+    // runs as the window thread does; background work yields to both.
+    enum class Priority { Normal, Background };
+
     // `done` runs on this thread for each search that ran to its end and was
     // neither cancelled nor overtaken by a newer request.
-    BackgroundSearch(engine::ScoringRule rule, std::int64_t budget, Done done);
+    BackgroundSearch(engine::ScoringRule rule, std::int64_t budget, Priority priority, Done done);
     // Cancels the running search and waits for the worker to end (a
     // cancelled search returns within milliseconds).
     ~BackgroundSearch();
@@ -59,6 +63,7 @@ private:
     // dropped with it.
     QObject mailbox_;
     const engine::ScoringRule rule_;
+    const Priority priority_;
     std::int64_t budget_;
     Done done_;
     // Window thread only.

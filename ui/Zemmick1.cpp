@@ -167,6 +167,7 @@ TForm1::TForm1()
         [this](QPoint at) { Guarded([&] { PopupMenu1Popup(Panel1->mapToGlobal(at)); }); });
 
     HintSearch = std::make_unique<BackgroundSearch>(engine::ScoringRule::Game, Budgets.Hint,
+        BackgroundSearch::Priority::Normal,
         [this](const engine::SolverBoard& board, const engine::SolverResult& result) {
             hintFrom_ = board;
             hintLine_ = result.Moves;
@@ -174,6 +175,7 @@ TForm1::TForm1()
                 showHint(result.Moves.front());
         });
     ParSearch = std::make_unique<BackgroundSearch>(engine::ScoringRule::Game, Budgets.Par,
+        BackgroundSearch::Priority::Background,
         [this](const engine::SolverBoard& board, const engine::SolverResult& result) {
             if (parBoard_ == board) {
                 Par = result.Score;
