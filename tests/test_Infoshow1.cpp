@@ -10,7 +10,6 @@
 #include <QSet>
 #include <QTextBlock>
 #include <QTextEdit>
-#include <QTimer>
 #include <filesystem>
 #include <functional>
 #include <sys/stat.h>
@@ -327,10 +326,8 @@ TEST_F(InfoWindow, VersionBoxOpensModallyAndClosesWithOK)
     Open();
     for (const bool byEnter : {false, true}) {
         SCOPED_TRACE(byEnter ? "Enter" : "OK button");
-        bool ran = false;
-        QTimer::singleShot(0, Form5, [&] {
-            ran = true;
-            ASSERT_EQ(QApplication::activeModalWidget(), AboutBox);
+        ModalAnswer answer([byEnter](QWidget* box) {
+            ASSERT_EQ(box, AboutBox);
             EXPECT_TRUE(Form5->isVisible());
             // Centred on the screen.
             const QPoint centre = AboutBox->screen()->availableGeometry().center();
@@ -340,17 +337,8 @@ TEST_F(InfoWindow, VersionBoxOpensModallyAndClosesWithOK)
             else
                 QTest::mouseClick(AboutBox->OKButton, Qt::LeftButton);
         });
-        QTimer guard;
-        guard.setInterval(5000);
-        QObject::connect(&guard, &QTimer::timeout, [] {
-            if (QWidget* open = QApplication::activeModalWidget()) {
-                ADD_FAILURE() << "left open: " << open->objectName().toStdString();
-                open->close();
-            }
-        });
-        guard.start();
         QTest::mouseClick(Form5->Button1, Qt::LeftButton);
-        EXPECT_TRUE(ran);
+        EXPECT_TRUE(answer.answered());
         EXPECT_FALSE(AboutBox->isVisible());
         EXPECT_EQ(AboutBox->result(), 1);
         EXPECT_TRUE(Form5->isVisible());

@@ -4,7 +4,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
 #include <QWindow>
 #include <cstring>
 
@@ -49,28 +48,12 @@ std::ostream& operator<<(std::ostream& out, const Settings& s)
 class SettingsDialog : public UiTest {
 protected:
     // Presses the main window's "画面設定" and runs `interact` inside the
-    // dialog's modal loop. A dialog (or box) left open is a failure and is
-    // closed, so a broken test cannot hang.
+    // dialog's modal loop.
     void RunConfig(const std::function<void()>& interact)
     {
-        bool ran = false;
-        QTimer::singleShot(0, Form1, [&] {
-            ran = true;
-            EXPECT_EQ(QApplication::activeModalWidget(), Form2);
-            if (QApplication::activeModalWidget() == Form2)
-                interact();
-        });
-        QTimer guard;
-        guard.setInterval(5000);
-        QObject::connect(&guard, &QTimer::timeout, [] {
-            if (QWidget* open = QApplication::activeModalWidget()) {
-                ADD_FAILURE() << "left open: " << open->objectName().toStdString();
-                open->close();
-            }
-        });
-        guard.start();
+        ModalAnswer answer([&](QWidget*) { interact(); }, Form2);
         QTest::mouseClick(Form1->BtnConfig, Qt::LeftButton);
-        EXPECT_TRUE(ran);
+        EXPECT_TRUE(answer.answered());
         EXPECT_FALSE(Form2->isVisible());
     }
 
@@ -251,17 +234,18 @@ TEST_F(SettingsDialog, SpinnersStepTheirFieldsAndWrapAtBothEnds)
         EXPECT_EQ(edit3->text(), "5");
 
         // The arrows by mouse: upper half up, lower half down.
+        TUpDown* const upDown1 = Form2->UpDown1;
         Type(edit1, "40");
-        QTest::mouseClick(Form2->UpDown1, Qt::LeftButton, Qt::NoModifier, QPoint(8, 5));
+        QTest::mouseClick(upDown1, Qt::LeftButton, Qt::NoModifier, UpperHalf(upDown1));
         EXPECT_EQ(edit1->text(), "8");
-        QTest::mouseClick(Form2->UpDown1, Qt::LeftButton, Qt::NoModifier, QPoint(8, 30));
+        QTest::mouseClick(upDown1, Qt::LeftButton, Qt::NoModifier, LowerHalf(upDown1));
         EXPECT_EQ(edit1->text(), "40");
-        QTest::mouseClick(Form2->UpDown1, Qt::LeftButton, Qt::NoModifier, QPoint(8, 30));
+        QTest::mouseClick(upDown1, Qt::LeftButton, Qt::NoModifier, LowerHalf(upDown1));
         EXPECT_EQ(edit1->text(), "39");
         // Clicking an arrow leaves the focus where the player typed.
         EXPECT_EQ(Form2->focusWidget(), edit1);
         Type(edit3, "6");
-        QTest::mouseClick(Form2->UpDown3, Qt::LeftButton, Qt::NoModifier, QPoint(8, 5));
+        QTest::mouseClick(Form2->UpDown3, Qt::LeftButton, Qt::NoModifier, UpperHalf(Form2->UpDown3));
         EXPECT_EQ(edit3->text(), "3");
 
         QTest::keyClick(edit1, Qt::Key_Return);
@@ -278,8 +262,8 @@ TEST_F(SettingsDialog, AHeldArrowStopsRepeatingWhenTheDialogCloses)
         const Settings before = Current();
         RunConfig([key] {
             QWindow* dialog = Form2->windowHandle();
-            QTest::mousePress(
-                dialog, Qt::LeftButton, Qt::NoModifier, Form2->UpDown1->geometry().topLeft() + QPoint(8, 4));
+            QTest::mousePress(dialog, Qt::LeftButton, Qt::NoModifier,
+                Form2->UpDown1->mapTo(Form2, UpperHalf(Form2->UpDown1)));
             EXPECT_TRUE(Form2->UpDown1->repeating());
             QTest::keyClick(dialog, key);
         });
@@ -419,14 +403,15 @@ TEST_F(SettingsDialog, TheStandardErrorBoxReturnsTheFocusToTheSlip)
     RunConfig([&] {
         Type(Form2->Edit1, "30");
         Type(Form2->Edit3, "abc");
-        QTimer::singleShot(0, Form2, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            ASSERT_NE(box, nullptr);
-            shown = box->text();
-            EXPECT_EQ(box->icon(), QMessageBox::Critical);
-            QTest::keyClick(box, Qt::Key_Return);
+        ModalAnswer errorBox([&](QWidget* box) {
+            auto* message = qobject_cast<QMessageBox*>(box);
+            ASSERT_NE(message, nullptr);
+            shown = message->text();
+            EXPECT_EQ(message->icon(), QMessageBox::Critical);
+            QTest::keyClick(message, Qt::Key_Return);
         });
         QTest::keyClick(Form2->Edit1, Qt::Key_Return);
+        EXPECT_TRUE(errorBox.answered());
         EXPECT_TRUE(Form2->isVisible());
         EXPECT_EQ(Form2->focusWidget(), Form2->Edit3);
         EXPECT_EQ(Form2->Edit3->selectedText(), "abc");
