@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QPointer>
 #include <QTest>
+#include <QTimer>
+#include <chrono>
 #include <deque>
 #include <functional>
 
@@ -128,6 +131,43 @@ private:
 // pair is in `mayOverlap`), a font that does not resolve to the program's
 // face. Empty when the layout holds.
 QStringList LayoutFaults(QWidget* window, const std::vector<std::pair<QString, QString>>& mayOverlap = {});
+
+// Answers the next modal window to come up (one other than the window that
+// is modal when it is made, and `expected` when given) from inside that
+// window's event loop: `answer` gets the window. It watches from the moment
+// it is made until it is destroyed, so it may be made before the event that
+// opens the window. A modal window it did not answer, or that stays up after
+// the answer, fails the test after `patience` and is closed, so that a
+// broken test cannot hang.
+class ModalAnswer {
+public:
+    explicit ModalAnswer(std::function<void(QWidget*)> answer, QWidget* expected = nullptr,
+        std::chrono::milliseconds patience = std::chrono::seconds(5));
+    ModalAnswer(const ModalAnswer&) = delete;
+    ModalAnswer& operator=(const ModalAnswer&) = delete;
+
+    bool answered() const { return answered_; }
+
+private:
+    std::function<void(QWidget*)> answer_;
+    QWidget* expected_;
+    // Modal when the watch began: not the one to answer. Guarded, since a
+    // box that is gone may leave its address to the next one.
+    QPointer<QWidget> before_;
+    bool answered_ = false;
+    QTimer poll_;
+    QTimer guard_;
+};
+
+// A point in the upper / lower half of a widget, in its own coordinates.
+inline QPoint UpperHalf(const QWidget* w)
+{
+    return {w->width() / 2, w->height() / 4};
+}
+inline QPoint LowerHalf(const QWidget* w)
+{
+    return {w->width() / 2, w->height() * 3 / 4};
+}
 
 // The objectNames of `count` widgets the Tab key visits from `first` on.
 QStringList FocusChain(QWidget* first, int count);

@@ -1,10 +1,9 @@
-// The application object: error boxes from handlers and from start-up, the
-// Shift-JIS unit and the font mapping.
+// The application object: error boxes from handlers, internal failures, and
+// the standard boxes.
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
 
 #include "Errors.h"
 #include "Pointrec1.h"
@@ -74,97 +73,73 @@ TEST_F(Application, AnInternalFailureShowsNoBoxChangesNothingAndPlayGoesOn)
     EXPECT_TRUE(dialogs.shown.empty());
 }
 
-TEST(ShiftJis, CountsAndConvertsCodePage932)
-{
-    EXPECT_EQ(sjis::ByteLength(QStringLiteral("who")), 3);
-    EXPECT_EQ(sjis::ByteLength(QStringLiteral("ゼミック")), 8);
-    EXPECT_EQ(sjis::ByteLength(QStringLiteral("ｱｲｳ")), 3); // half-width katakana
-    EXPECT_EQ(sjis::Encode(QStringLiteral("①～")), QByteArray("\x87\x40\x81\x60"));
-    EXPECT_EQ(sjis::Decode(QByteArray("\x83\x5B\x83\x7E")), QStringLiteral("ゼミ"));
-    bool ok = true;
-    sjis::Encode(QStringLiteral("a〜b"), &ok);
-    EXPECT_FALSE(ok);
-    EXPECT_FALSE(sjis::Encodable(QStringLiteral("😀")));
-    EXPECT_TRUE(sjis::Encodable(sjis::MapLookAlikes(QStringLiteral("〜−‖—¢£¬"))));
-    EXPECT_EQ(sjis::MapLookAlikes(QStringLiteral("a〜b")), QStringLiteral("a～b"));
-    // Bytes that do not decode still give a text, and never crash.
-    EXPECT_FALSE(sjis::Decode(QByteArray("\xFF\x82", 2)).isEmpty());
-}
-
-namespace {
-
-// Runs `answer` on the modal box the next call opens, from inside its loop.
-void WhenTheBoxIsUp(std::function<void(QWidget*)> answer)
-{
-    QTimer::singleShot(0, [answer] {
-        QWidget* box = QApplication::activeModalWidget();
-        ASSERT_NE(box, nullptr);
-        answer(box);
-    });
-    // Should the box not close, this ends it so the test cannot hang.
-    QTimer::singleShot(3000, [] {
-        if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-            box->reject();
-    });
-}
-
-} // namespace
-
 TEST_F(Application, TheStandardBoxesCarryTheTitleTheTextsAndTheLimit)
 {
     auto* scripted = dialogs::Install(nullptr); // Qt's own boxes
 
-    WhenTheBoxIsUp([](QWidget* box) {
-        auto* message = qobject_cast<QMessageBox*>(box);
-        ASSERT_NE(message, nullptr);
-        EXPECT_EQ(message->objectName(), "ErrorBox");
-        EXPECT_EQ(message->windowTitle(), "Zemmickp1");
-        EXPECT_EQ(message->icon(), QMessageBox::Critical);
-        EXPECT_EQ(message->text(), "x.");
-        message->accept();
-    });
-    Guarded([] { throw ToolkitError("x"); });
+    {
+        ModalAnswer answer([](QWidget* box) {
+            auto* message = qobject_cast<QMessageBox*>(box);
+            ASSERT_NE(message, nullptr);
+            EXPECT_EQ(message->objectName(), "ErrorBox");
+            EXPECT_EQ(message->windowTitle(), "Zemmickp1");
+            EXPECT_EQ(message->icon(), QMessageBox::Critical);
+            EXPECT_EQ(message->text(), "x.");
+            message->accept();
+        });
+        Guarded([] { throw ToolkitError("x"); });
+        EXPECT_TRUE(answer.answered());
+    }
 
-    WhenTheBoxIsUp([](QWidget* box) {
-        auto* question = qobject_cast<QMessageBox*>(box);
-        ASSERT_NE(question, nullptr);
-        EXPECT_EQ(question->icon(), QMessageBox::Question);
-        EXPECT_EQ(question->windowTitle(), QStringLiteral("ゲーム終了"));
-        // Japanese like every other text, with their keyboard shortcuts.
-        EXPECT_EQ(question->button(QMessageBox::Yes)->text(), QStringLiteral("はい(&Y)"));
-        EXPECT_EQ(question->button(QMessageBox::No)->text(), QStringLiteral("いいえ(&N)"));
-        EXPECT_EQ(question->button(QMessageBox::Yes)->shortcut(), QKeySequence(Qt::ALT | Qt::Key_Y));
-        question->button(QMessageBox::Yes)->click();
-    });
-    EXPECT_EQ(dialogs::Ask(QStringLiteral("ゲーム終了"), "?"), dialogs::Answer::Yes);
+    {
+        ModalAnswer answer([](QWidget* box) {
+            auto* question = qobject_cast<QMessageBox*>(box);
+            ASSERT_NE(question, nullptr);
+            EXPECT_EQ(question->icon(), QMessageBox::Question);
+            EXPECT_EQ(question->windowTitle(), QStringLiteral("ゲーム終了"));
+            // Japanese like every other text, with their keyboard shortcuts.
+            EXPECT_EQ(question->button(QMessageBox::Yes)->text(), QStringLiteral("はい(&Y)"));
+            EXPECT_EQ(question->button(QMessageBox::No)->text(), QStringLiteral("いいえ(&N)"));
+            EXPECT_EQ(question->button(QMessageBox::Yes)->shortcut(), QKeySequence(Qt::ALT | Qt::Key_Y));
+            question->button(QMessageBox::Yes)->click();
+        });
+        EXPECT_EQ(dialogs::Ask(QStringLiteral("ゲーム終了"), "?"), dialogs::Answer::Yes);
+        EXPECT_TRUE(answer.answered());
+    }
 
-    WhenTheBoxIsUp([](QWidget* box) {
-        auto* question = qobject_cast<QMessageBox*>(box);
-        ASSERT_NE(question, nullptr);
-        EXPECT_EQ(question->button(QMessageBox::Cancel)->text(), QStringLiteral("キャンセル"));
-        question->button(QMessageBox::Cancel)->click();
-    });
-    EXPECT_EQ(dialogs::Ask(QStringLiteral("得点記録表"), "?", true), dialogs::Answer::Cancel);
+    {
+        ModalAnswer answer([](QWidget* box) {
+            auto* question = qobject_cast<QMessageBox*>(box);
+            ASSERT_NE(question, nullptr);
+            EXPECT_EQ(question->button(QMessageBox::Cancel)->text(), QStringLiteral("キャンセル"));
+            question->button(QMessageBox::Cancel)->click();
+        });
+        EXPECT_EQ(dialogs::Ask(QStringLiteral("得点記録表"), "?", true), dialogs::Answer::Cancel);
+        EXPECT_TRUE(answer.answered());
+    }
 
-    WhenTheBoxIsUp([](QWidget* box) {
-        auto* edit = box->findChild<QLineEdit*>();
-        ASSERT_NE(edit, nullptr);
-        QCoreApplication::processEvents();
-        EXPECT_EQ(edit->selectedText(), "who") << "the offer is wholly selected";
-        // 255 bytes of code page 932 at most: 127 full-width characters.
-        for (int i = 0; i < 130; ++i) {
-            QKeyEvent typed(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QStringLiteral("ゼ"));
-            QApplication::sendEvent(edit, &typed);
-        }
-        EXPECT_EQ(edit->text(), QString(127, QChar(u'ゼ')));
-        QTest::keyClick(edit, Qt::Key_End);
-        QTest::keyClicks(edit, "ab"); // one half-width byte still fits
-        EXPECT_EQ(edit->text(), QString(127, QChar(u'ゼ')) + "a");
-        QTest::keyClick(edit, Qt::Key_Return);
-    });
-    QString value = "who";
-    EXPECT_TRUE(dialogs::InputQuery(QStringLiteral("名前の入力"), "prompt", value));
-    EXPECT_EQ(sjis::ByteLength(value), 255);
+    {
+        ModalAnswer answer([](QWidget* box) {
+            auto* edit = box->findChild<QLineEdit*>();
+            ASSERT_NE(edit, nullptr);
+            QCoreApplication::processEvents();
+            EXPECT_EQ(edit->selectedText(), "who") << "the offer is wholly selected";
+            // 255 bytes of code page 932 at most: 127 full-width characters.
+            for (int i = 0; i < 130; ++i) {
+                QKeyEvent typed(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QStringLiteral("ゼ"));
+                QApplication::sendEvent(edit, &typed);
+            }
+            EXPECT_EQ(edit->text(), QString(127, QChar(u'ゼ')));
+            QTest::keyClick(edit, Qt::Key_End);
+            QTest::keyClicks(edit, "ab"); // one half-width byte still fits
+            EXPECT_EQ(edit->text(), QString(127, QChar(u'ゼ')) + "a");
+            QTest::keyClick(edit, Qt::Key_Return);
+        });
+        QString value = "who";
+        EXPECT_TRUE(dialogs::InputQuery(QStringLiteral("名前の入力"), "prompt", value));
+        EXPECT_EQ(sjis::ByteLength(value), 255);
+        EXPECT_TRUE(answer.answered());
+    }
 
     dialogs::Install(scripted);
 }

@@ -2,7 +2,6 @@
 // their captions.
 #include <QMessageBox>
 #include <QScreen>
-#include <QTimer>
 
 #include "About.h"
 #include "Controls.h"
@@ -66,11 +65,14 @@ TEST_F(SmallScreen, EveryWindowLiesWithinTheScreen)
     EXPECT_EQ(Form1->pos(), QPoint(285, 122));
 
     // The settings dialog too.
-    QTimer::singleShot(0, [area, frame] {
-        EXPECT_TRUE(area.contains(frame(Form2)));
-        Form2->reject();
-    });
+    ModalAnswer answer(
+        [area, frame](QWidget*) {
+            EXPECT_TRUE(area.contains(frame(Form2)));
+            Form2->reject();
+        },
+        Form2);
     Form2->ShowModal();
+    EXPECT_TRUE(answer.answered());
 
     // A board taller than the screen starts at its top.
     Resize(40, 40, 6);
@@ -82,8 +84,8 @@ TEST_F(UiTest, LongTextsInTheStandardBoxesWrap)
 {
     auto* scripted = dialogs::Install(nullptr); // Qt's own boxes
     const QString digits(200, QLatin1Char('7'));
-    QTimer::singleShot(0, [&digits] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ModalAnswer answer([&digits](QWidget* shown) {
+        auto* box = qobject_cast<QMessageBox*>(shown);
         ASSERT_NE(box, nullptr);
         QCoreApplication::processEvents();
         EXPECT_LE(box->width(), 640);
@@ -93,5 +95,6 @@ TEST_F(UiTest, LongTextsInTheStandardBoxesWrap)
         box->accept();
     });
     Guarded([&] { throw EConvertError(QStringLiteral("'%1' は整数ではありません").arg(digits)); });
+    EXPECT_TRUE(answer.answered());
     dialogs::Install(scripted);
 }

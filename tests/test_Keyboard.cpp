@@ -2,9 +2,10 @@
 // shortcuts of the buttons, all through real key events.
 #include <QApplication>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
-#include <QTimer>
 #include <algorithm>
+#include <chrono>
 #include <optional>
 
 #include "Pointrec1.h"
@@ -99,24 +100,27 @@ TEST_F(Keyboard, AWholeGameIsPlayedWithTheKeysAlone)
 {
     LoadBoard(
         3, {"........", "........", "........", "........", "........", "........", "11122233", "11122233"});
-    // The boxes at the end are Qt's own, answered by keys as a player would.
+    // The boxes at the end are Qt's own, answered by keys as a player would:
+    // Y for "はい(&Y)", then a name typed over "who".
     dialogs::DialogSeam* scripted = dialogs::Install(nullptr);
-    QStringList boxes;
-    QTimer answerer;
-    answerer.setInterval(10);
-    QObject::connect(&answerer, &QTimer::timeout, [&] {
-        QWidget* box = QApplication::activeModalWidget();
-        if (!box || !box->isVisible() || boxes.contains(box->objectName() + box->windowTitle()))
-            return;
-        boxes << box->objectName() + box->windowTitle();
-        if (qobject_cast<QMessageBox*>(box)) {
-            QTest::keyClick(box, Qt::Key_Y); // "はい(&Y)": record the result
-        } else if (qobject_cast<QInputDialog*>(box)) {
-            QTest::keyClicks(box->focusWidget(), "kbd"); // replaces the selected "who"
-            QTest::keyClick(box->focusWidget(), Qt::Key_Return);
-        }
-    });
-    answerer.start();
+    constexpr std::chrono::minutes patience(1);
+    std::optional<ModalAnswer> nameBox;
+    ModalAnswer question(
+        [&](QWidget* box) {
+            EXPECT_NE(qobject_cast<QMessageBox*>(box), nullptr);
+            nameBox.emplace(
+                [](QWidget* input) {
+                    EXPECT_NE(qobject_cast<QInputDialog*>(input), nullptr);
+                    auto* edit = input->findChild<QLineEdit*>();
+                    ASSERT_NE(edit, nullptr);
+                    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+                    QTest::keyClicks(edit, "kbd");
+                    QTest::keyClick(edit, Qt::Key_Return);
+                },
+                nullptr, patience);
+            QTest::keyClick(box, Qt::Key_Y);
+        },
+        nullptr, patience);
 
     TabToBoard();
     int moves = 0;
@@ -132,10 +136,11 @@ TEST_F(Keyboard, AWholeGameIsPlayedWithTheKeysAlone)
         ASSERT_LT(Game.RemainingPanels, panels) << "Space or Enter erased the group";
         EXPECT_EQ(QApplication::focusWidget(), Form1->Panel1);
     }
-    answerer.stop();
     dialogs::Install(scripted);
 
-    ASSERT_EQ(Form4->Table.rowCount(), 1) << boxes.join(", ").toStdString();
+    ASSERT_TRUE(question.answered());
+    ASSERT_TRUE(nameBox && nameBox->answered());
+    ASSERT_EQ(Form4->Table.rowCount(), 1);
     EXPECT_EQ(Form4->Table.text(0, 0), "kbd");
     // Groups of 6, 6 and 4 panels, then 100 for each kind cleared.
     EXPECT_EQ(moves, 3);

@@ -4,14 +4,10 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
 #include <QWindow>
 #include <cstring>
-#include <optional>
 
 #include "Controls.h"
-#include "Convert.h"
-#include "Errors.h"
 #include "Panelconfig1.h"
 #include "Point1.h"
 #include "UiTestSupport.h"
@@ -52,28 +48,12 @@ std::ostream& operator<<(std::ostream& out, const Settings& s)
 class SettingsDialog : public UiTest {
 protected:
     // Presses the main window's "画面設定" and runs `interact` inside the
-    // dialog's modal loop. A dialog (or box) left open is a failure and is
-    // closed, so a broken test cannot hang.
+    // dialog's modal loop.
     void RunConfig(const std::function<void()>& interact)
     {
-        bool ran = false;
-        QTimer::singleShot(0, Form1, [&] {
-            ran = true;
-            EXPECT_EQ(QApplication::activeModalWidget(), Form2);
-            if (QApplication::activeModalWidget() == Form2)
-                interact();
-        });
-        QTimer guard;
-        guard.setInterval(5000);
-        QObject::connect(&guard, &QTimer::timeout, [] {
-            if (QWidget* open = QApplication::activeModalWidget()) {
-                ADD_FAILURE() << "left open: " << open->objectName().toStdString();
-                open->close();
-            }
-        });
-        guard.start();
+        ModalAnswer answer([&](QWidget*) { interact(); }, Form2);
         QTest::mouseClick(Form1->BtnConfig, Qt::LeftButton);
-        EXPECT_TRUE(ran);
+        EXPECT_TRUE(answer.answered());
         EXPECT_FALSE(Form2->isVisible());
     }
 
@@ -99,152 +79,39 @@ protected:
     }
 };
 
-// --- The conversion -----------------------------------------------------------
-
-TEST(StrToInt, ReadsDecimalAndHexadecimalWithinThirtyTwoBits)
-{
-    const struct {
-        const char* text;
-        std::optional<int> value;
-    } cases[] = {
-        {"19", 19},
-        {"0", 0},
-        {"007", 7},
-        {" 12", 12},
-        {"   -3", -3},
-        {"+9", 9},
-        {"-0", 0},
-        {"$1A", 26},
-        {"$1a", 26},
-        {"0x1A", 26},
-        {"0X1a", 26},
-        {"-$10", -16},
-        {"-0x10", -16},
-        {"2147483647", 2147483647},
-        {"-2147483648", -2147483647 - 1},
-        {"$7FFFFFFF", 2147483647},
-        {"-$80000000", -2147483647 - 1},
-        {"000000000000000000012", 12},
-        // Not integers.
-        {"", std::nullopt},
-        {" ", std::nullopt},
-        {"12 ", std::nullopt},
-        {"1 2", std::nullopt},
-        {"- 5", std::nullopt},
-        {"--5", std::nullopt},
-        {"+-5", std::nullopt},
-        {"-", std::nullopt},
-        {"$", std::nullopt},
-        {"0x", std::nullopt},
-        {"x1A", std::nullopt},
-        {"1A", std::nullopt},
-        {"$1G", std::nullopt},
-        {"12.0", std::nullopt},
-        {"1e3", std::nullopt},
-        {"abc", std::nullopt},
-        {"\t12", std::nullopt},
-        {"2147483648", std::nullopt},
-        {"-2147483649", std::nullopt},
-        {"$80000000", std::nullopt},
-        {"99999999999999999999", std::nullopt},
-        {"0x100000000", std::nullopt},
-    };
-    for (const auto& t : cases) {
-        SCOPED_TRACE(std::string("'") + t.text + "'");
-        EXPECT_EQ(TryStrToInt(QString::fromUtf8(t.text)), t.value);
-    }
-    // Full-width digits are no decimal digits.
-    EXPECT_EQ(TryStrToInt(QStringLiteral("１２")), std::nullopt);
-}
-
-TEST(StrToInt, NamesTheTextInItsError)
-{
-    for (const QString& text : {QStringLiteral("12 "), QString(), QStringLiteral("%1 ゼミ")}) {
-        SCOPED_TRACE(text.toStdString());
-        try {
-            StrToInt(text);
-            ADD_FAILURE() << "no error";
-        } catch (const EConvertError& e) {
-            EXPECT_EQ(e.message(), "'" + text + QStringLiteral("' は整数ではありません"));
-        }
-    }
-    EXPECT_EQ(StrToInt(QStringLiteral("-17")), -17);
-}
-
 // --- Layout -------------------------------------------------------------------------
 
-TEST_F(SettingsDialog, HasItsLayoutAndTabOrder)
+TEST_F(SettingsDialog, ItsLayoutHoldsAndTabVisitsButtonsFieldsSpinners)
 {
-    EXPECT_EQ(Form2->objectName(), "Form2");
-    EXPECT_EQ(Form2->windowTitle(), QStringLiteral("画面設定"));
-    EXPECT_EQ(Form2->size(), QSize(403, 145));
-    EXPECT_EQ(Form2->minimumSize(), Form2->maximumSize());
-    EXPECT_EQ(Form2->pos(), QPoint(225, 580));
-    EXPECT_EQ(Form2->font().pixelSize(), 12);
-
-    const struct {
-        QWidget* widget;
-        const char* name;
-        QRect geometry;
-        const char* caption; // labels and buttons
-        int fontSize;
-    } controls[] = {
-        {Form2->Label1, "Label1", {32, 17, 135, 27}, "横方向の数", 27},
-        {Form2->Label2, "Label2", {32, 57, 135, 27}, "縦方向の数", 27},
-        {Form2->Label3, "Label3", {16, 97, 160, 27}, "パネルの種類", 27},
-        {Form2->Edit1, "Edit1", {191, 14, 73, 35}, nullptr, 27},
-        {Form2->Edit2, "Edit2", {191, 54, 73, 35}, nullptr, 27},
-        {Form2->Edit3, "Edit3", {191, 94, 73, 35}, nullptr, 27},
-        {Form2->UpDown1, "UpDown1", {264, 14, 17, 35}, nullptr, 12},
-        {Form2->UpDown2, "UpDown2", {264, 54, 17, 35}, nullptr, 12},
-        {Form2->UpDown3, "UpDown3", {264, 94, 17, 35}, nullptr, 12},
-        {Form2->BitBtn1, "BitBtn1", {296, 17, 97, 33}, "OK", 12},
-        {Form2->BitBtn2, "BitBtn2", {296, 65, 97, 33}, "キャンセル", 12},
-    };
-    for (const auto& c : controls) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(c.widget->objectName(), c.name);
-        EXPECT_EQ(c.widget->parentWidget(), Form2);
-        EXPECT_EQ(c.widget->geometry(), c.geometry);
-        EXPECT_EQ(c.widget->font().pixelSize(), c.fontSize);
-        EXPECT_EQ(c.widget->font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
-        if (auto* label = qobject_cast<QLabel*>(c.widget)) {
-            EXPECT_EQ(label->text(), QString::fromUtf8(c.caption));
+    EXPECT_EQ(Form2->minimumSize(), Form2->maximumSize()); // a fixed frame
+    RunConfig([] {
+        EXPECT_EQ(LayoutFaults(Form2), QStringList());
+        // Every caption shows whole in its larger face.
+        for (QLabel* label : {Form2->Label1, Form2->Label2, Form2->Label3}) {
+            EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->contentsRect().width())
+                << label->objectName().toStdString();
         }
-        if (auto* button = qobject_cast<QPushButton*>(c.widget)) {
-            EXPECT_EQ(button->text(), QString::fromUtf8(c.caption));
-            EXPECT_FALSE(button->icon().isNull());
-        }
-    }
-    EXPECT_TRUE(Form2->BitBtn1->isDefault());
-    EXPECT_FALSE(Form2->BitBtn2->isDefault());
-
-    // The fields are plain line edits: they take any text, no mask, no
-    // validator, so a slip reaches the conversion and its message.
-    for (QLineEdit* edit : {Form2->Edit1, Form2->Edit2, Form2->Edit3}) {
-        EXPECT_EQ(edit->validator(), nullptr);
-        EXPECT_TRUE(edit->inputMask().isEmpty());
-    }
-
-    const struct {
-        TUpDown* upDown;
-        QLineEdit* edit;
-        int min, max;
-    } spinners[] = {
-        {Form2->UpDown1, Form2->Edit1, 8, 40},
-        {Form2->UpDown2, Form2->Edit2, 8, 40},
-        {Form2->UpDown3, Form2->Edit3, 3, 6},
-    };
-    for (const auto& s : spinners) {
-        SCOPED_TRACE(s.upDown->objectName().toStdString());
-        EXPECT_EQ(s.upDown->associate(), s.edit);
-        EXPECT_EQ(s.upDown->min(), s.min);
-        EXPECT_EQ(s.upDown->max(), s.max);
-    }
-
+        QTest::keyClick(Form2, Qt::Key_Escape);
+    });
     EXPECT_EQ(FocusChain(Form2->BitBtn1, 9),
         QStringList(
             {"BitBtn1", "BitBtn2", "Edit1", "Edit2", "Edit3", "UpDown1", "UpDown2", "UpDown3", "BitBtn1"}));
+    for (QPushButton* button : {Form2->BitBtn1, Form2->BitBtn2})
+        EXPECT_FALSE(button->icon().isNull()) << button->objectName().toStdString();
+
+    // The fields are plain line edits: they take any text, no mask, no
+    // validator, so a slip reaches the conversion and its message.
+    const std::pair<TUpDown*, QLineEdit*> spinners[]
+        = {{Form2->UpDown1, Form2->Edit1}, {Form2->UpDown2, Form2->Edit2}, {Form2->UpDown3, Form2->Edit3}};
+    for (const auto& [upDown, edit] : spinners) {
+        SCOPED_TRACE(upDown->objectName().toStdString());
+        EXPECT_EQ(edit->validator(), nullptr);
+        EXPECT_TRUE(edit->inputMask().isEmpty());
+        // Each spinner steps its own field and stands against its right edge.
+        EXPECT_EQ(upDown->associate(), edit);
+        EXPECT_EQ(upDown->geometry().left(), edit->geometry().right() + 1);
+        EXPECT_EQ(upDown->height(), edit->height());
+    }
 }
 
 // --- Showing, spinning and confirming ----------------------------------------------
@@ -326,17 +193,18 @@ TEST_F(SettingsDialog, SpinnersStepTheirFieldsAndWrapAtBothEnds)
         EXPECT_EQ(edit3->text(), "5");
 
         // The arrows by mouse: upper half up, lower half down.
+        TUpDown* const upDown1 = Form2->UpDown1;
         Type(edit1, "40");
-        QTest::mouseClick(Form2->UpDown1, Qt::LeftButton, Qt::NoModifier, QPoint(8, 5));
+        QTest::mouseClick(upDown1, Qt::LeftButton, Qt::NoModifier, UpperHalf(upDown1));
         EXPECT_EQ(edit1->text(), "8");
-        QTest::mouseClick(Form2->UpDown1, Qt::LeftButton, Qt::NoModifier, QPoint(8, 30));
+        QTest::mouseClick(upDown1, Qt::LeftButton, Qt::NoModifier, LowerHalf(upDown1));
         EXPECT_EQ(edit1->text(), "40");
-        QTest::mouseClick(Form2->UpDown1, Qt::LeftButton, Qt::NoModifier, QPoint(8, 30));
+        QTest::mouseClick(upDown1, Qt::LeftButton, Qt::NoModifier, LowerHalf(upDown1));
         EXPECT_EQ(edit1->text(), "39");
         // Clicking an arrow leaves the focus where the player typed.
         EXPECT_EQ(Form2->focusWidget(), edit1);
         Type(edit3, "6");
-        QTest::mouseClick(Form2->UpDown3, Qt::LeftButton, Qt::NoModifier, QPoint(8, 5));
+        QTest::mouseClick(Form2->UpDown3, Qt::LeftButton, Qt::NoModifier, UpperHalf(Form2->UpDown3));
         EXPECT_EQ(edit3->text(), "3");
 
         QTest::keyClick(edit1, Qt::Key_Return);
@@ -353,8 +221,8 @@ TEST_F(SettingsDialog, AHeldArrowStopsRepeatingWhenTheDialogCloses)
         const Settings before = Current();
         RunConfig([key] {
             QWindow* dialog = Form2->windowHandle();
-            QTest::mousePress(
-                dialog, Qt::LeftButton, Qt::NoModifier, Form2->UpDown1->geometry().topLeft() + QPoint(8, 4));
+            QTest::mousePress(dialog, Qt::LeftButton, Qt::NoModifier,
+                Form2->UpDown1->mapTo(Form2, UpperHalf(Form2->UpDown1)));
             EXPECT_TRUE(Form2->UpDown1->repeating());
             QTest::keyClick(dialog, key);
         });
@@ -494,14 +362,15 @@ TEST_F(SettingsDialog, TheStandardErrorBoxReturnsTheFocusToTheSlip)
     RunConfig([&] {
         Type(Form2->Edit1, "30");
         Type(Form2->Edit3, "abc");
-        QTimer::singleShot(0, Form2, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            ASSERT_NE(box, nullptr);
-            shown = box->text();
-            EXPECT_EQ(box->icon(), QMessageBox::Critical);
-            QTest::keyClick(box, Qt::Key_Return);
+        ModalAnswer errorBox([&](QWidget* box) {
+            auto* message = qobject_cast<QMessageBox*>(box);
+            ASSERT_NE(message, nullptr);
+            shown = message->text();
+            EXPECT_EQ(message->icon(), QMessageBox::Critical);
+            QTest::keyClick(message, Qt::Key_Return);
         });
         QTest::keyClick(Form2->Edit1, Qt::Key_Return);
+        EXPECT_TRUE(errorBox.answered());
         EXPECT_TRUE(Form2->isVisible());
         EXPECT_EQ(Form2->focusWidget(), Form2->Edit3);
         EXPECT_EQ(Form2->Edit3->selectedText(), "abc");

@@ -1,3 +1,6 @@
+// The score summary: its figures, its layout with them, and its toggle.
+#include <functional>
+
 #include "Point1.h"
 #include "UiTestSupport.h"
 
@@ -20,14 +23,46 @@ TEST_F(ScoreSummary, ShowsTheFiguresOfAFreshGame)
     };
     for (const auto& [label, text] : expected)
         EXPECT_EQ(label->text(), text) << label->objectName().toStdString();
-    // The value labels of the first six lines end at one right edge.
-    for (TLabel* value :
-        {Form3->Label7, Form3->Label8, Form3->Label9, Form3->Label10, Form3->Label16, Form3->Label11})
-        EXPECT_EQ(value->geometry().right() + 1, 216) << value->objectName().toStdString();
-    EXPECT_EQ(Form3->Label14->pos(), QPoint(164, 264));
-    EXPECT_EQ(Form3->Label19->pos(), QPoint(136, 320));
-    EXPECT_EQ(Form3->size(), QSize(279, 355));
-    EXPECT_EQ(Form3->windowTitle(), QStringLiteral("総合得点表"));
+}
+
+TEST_F(ScoreSummary, ItsLayoutHoldsFromAFreshGameToTheLargestBoard)
+{
+    EXPECT_EQ(Form3->minimumSize(), Form3->maximumSize()); // a fixed frame
+    TLabel* const rightAligned[]
+        = {Form3->Label7, Form3->Label8, Form3->Label9, Form3->Label10, Form3->Label16, Form3->Label11};
+    const struct {
+        const char* what;
+        int columns, rows, kinds;
+        std::function<void()> play;
+    } cases[] = {
+        {"a fresh game", 19, 9, 5, [] {}},
+        {"the largest board", 40, 40, 6, [] {}},
+        {"the smallest board", 8, 8, 3, [] {}},
+        // Values of five figures on the largest board.
+        {"a high score", 40, 40, 6,
+            [] {
+                Game.Score = 99999;
+                Game.BonusPoints = 600;
+                Game.RemainingPanels = 0;
+            }},
+        {"deep in debt", 40, 40, 6,
+            [] {
+                Game.Score = -9999;
+                Game.UndoPoints = -8000;
+                Game.PotionPoints = -300;
+            }},
+    };
+    for (const auto& t : cases) {
+        SCOPED_TRACE(t.what);
+        Resize(t.columns, t.rows, t.kinds);
+        t.play();
+        Form3->FormShow();
+        EXPECT_EQ(LayoutFaults(Form3), QStringList());
+        // The values of the first six lines end at one right edge.
+        for (TLabel* value : rightAligned)
+            EXPECT_EQ(value->geometry().right(), Form3->Label7->geometry().right())
+                << value->objectName().toStdString();
+    }
 }
 
 TEST_F(ScoreSummary, WritesTheStandardScoreWithFourTrueDecimals)
@@ -53,14 +88,17 @@ TEST_F(ScoreSummary, WritesTheStandardScoreWithFourTrueDecimals)
 
 TEST_F(ScoreSummary, ALongStandardScoreGrowsToTheLeftInsideTheWindow)
 {
+    Form3->Label12->setCaption("0");
+    const int place = Form3->Label12->x();
     Game.Score = 150 * Game.PanelTotal;
     Form3->FormShow();
+    EXPECT_LT(Form3->Label12->x(), place);
     EXPECT_LE(Form3->Label12->geometry().right() + 1, Form3->width());
     EXPECT_EQ(Form3->Label12->width(),
         QFontMetrics(Form3->Label12->font()).horizontalAdvance(Form3->Label12->text()));
-    // A value that fits stands at its place.
+    // A value that fits again stands at its place again.
     Form3->Label12->setCaption("0");
-    EXPECT_EQ(Form3->Label12->x(), 200);
+    EXPECT_EQ(Form3->Label12->x(), place);
 }
 
 TEST_F(ScoreSummary, FollowsUndoAndPotionUses)

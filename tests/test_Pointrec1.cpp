@@ -1,3 +1,5 @@
+// The record table: reading, sorting, deleting and saving the records, and
+// its layout.
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -80,20 +82,35 @@ TEST_F(RecordTableWindow, StartsEmptyWithAMessageWhenThereIsNoFile)
     EXPECT_EQ(Form4->Model->rowCount(), 0);
     EXPECT_FALSE(Form4->isVisible());
     EXPECT_EQ(Form4->windowTitle(), QStringLiteral("得点記録表"));
-    EXPECT_FALSE(!Form4->BtnDelete->isHidden());
+    EXPECT_TRUE(Form4->BtnDelete->isHidden());
     EXPECT_FALSE(Form4->BtnDelete->isEnabled());
     QHeaderView* header = Form4->ListView1->horizontalHeader();
-    const int widths[] = {105, 91, 80, 80, 60, 45, 45, 55, 45, 30, 30, 45, 120};
-    for (int c = 0; c < 13; ++c) {
-        if (c < 12)
-            EXPECT_EQ(header->sectionSize(c), widths[c]);
+    for (int c = 0; c < records::ColumnCount; ++c) {
+        // The time column also takes the list's spare width.
+        if (c < records::TimeColumn)
+            EXPECT_EQ(header->sectionSize(c), TRecordModel::Widths[c]);
         else
-            EXPECT_GE(header->sectionSize(c), widths[c]);
+            EXPECT_GE(header->sectionSize(c), TRecordModel::Widths[c]);
         EXPECT_EQ(Form4->Model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(),
             QString::fromUtf8(TRecordModel::Captions[c]));
     }
-    EXPECT_EQ(Form4->ListView1->geometry(), QRect(8, 40, 857, 337));
-    EXPECT_EQ(Form4->BtnSave->text(), QStringLiteral("保存(更新）"));
+}
+
+TEST_F(RecordTableWindow, ItsLayoutHoldsWithAndWithoutThePermission)
+{
+    CreateForms();
+    Form1->Button2->click();
+    EXPECT_EQ(LayoutFaults(Form4), QStringList());
+    EXPECT_EQ(FocusChain(Form4->ListView1, 4), QStringList({"ListView1", "Button1", "BtnSave", "BtnRead"}));
+    dialogs.inputs.push_back([](QString& v) {
+        v = "tarnwick";
+        return true;
+    });
+    Form4->Button1->click();
+    ASSERT_TRUE(Form4->BtnDelete->isVisible());
+    EXPECT_EQ(LayoutFaults(Form4), QStringList());
+    EXPECT_EQ(FocusChain(Form4->ListView1, 6),
+        QStringList({"ListView1", "Button1", "BtnSave", "BtnRead", "BtnDelete", "ListView1"}));
 }
 
 TEST_F(RecordTableWindow, ReadsTheFileAtStartAndShowsShiftJisNames)
@@ -135,7 +152,7 @@ TEST_F(RecordTableWindow, DeletingNeedsTheExactWordAndRemovesTheCheckedRows)
             return true;
         });
         Form4->Button1->click();
-        EXPECT_FALSE(!Form4->BtnDelete->isHidden()) << wrong.toStdString();
+        EXPECT_TRUE(Form4->BtnDelete->isHidden()) << wrong.toStdString();
         EXPECT_FALSE(Form4->Model->flags(Form4->Model->index(0, 0)) & Qt::ItemIsUserCheckable);
     }
     dialogs.inputs.push_back([](QString&) { return false; }); // Cancel
@@ -152,7 +169,7 @@ TEST_F(RecordTableWindow, DeletingNeedsTheExactWordAndRemovesTheCheckedRows)
         return true;
     });
     Form4->Button1->click();
-    EXPECT_TRUE(!Form4->BtnDelete->isHidden());
+    EXPECT_FALSE(Form4->BtnDelete->isHidden());
     EXPECT_TRUE(Form4->BtnDelete->isEnabled());
     EXPECT_EQ(Form4->Button1->text(), QStringLiteral("削除不許可"));
     EXPECT_EQ(Form4->Model->index(0, 0).data(Qt::CheckStateRole).toInt(), Qt::Unchecked);
@@ -162,7 +179,7 @@ TEST_F(RecordTableWindow, DeletingNeedsTheExactWordAndRemovesTheCheckedRows)
     Form4->Model->setData(Form4->Model->index(2, 0), Qt::Checked, Qt::CheckStateRole);
     Form4->BtnDelete->click();
     EXPECT_EQ(Column(0), QStringList({"a", "d"}));
-    EXPECT_FALSE(!Form4->BtnDelete->isHidden());
+    EXPECT_TRUE(Form4->BtnDelete->isHidden());
     EXPECT_EQ(Form4->Button1->text(), QStringLiteral("削除許可"));
     EXPECT_FALSE(Form4->Model->index(0, 0).data(Qt::CheckStateRole).isValid());
 
@@ -174,7 +191,7 @@ TEST_F(RecordTableWindow, DeletingNeedsTheExactWordAndRemovesTheCheckedRows)
     Form4->Button1->click();
     Form4->BtnDelete->click();
     EXPECT_EQ(Column(0), QStringList({"a", "d"}));
-    EXPECT_FALSE(!Form4->BtnDelete->isHidden());
+    EXPECT_TRUE(Form4->BtnDelete->isHidden());
 
     // The file still has them: a reload brings them back.
     Form4->BtnRead->click();
@@ -450,9 +467,14 @@ TEST_F(RecordTableWindow, TheListFollowsTheWindow)
 {
     CreateForms();
     Form4->show();
+    // The margins around the list at the designed size.
+    const QRect list = Form4->ListView1->geometry();
+    const QMargins margins(
+        list.left(), list.top(), Form4->width() - list.right() - 1, Form4->height() - list.bottom() - 1);
     for (const QSize size : {QSize(1200, 700), QSize(500, 300), QSize(884, 429)}) {
         SCOPED_TRACE(testing::Message() << size.width() << " x " << size.height());
         Form4->resize(size);
-        EXPECT_EQ(Form4->ListView1->geometry(), QRect(8, 40, size.width() - 27, size.height() - 92));
+        EXPECT_EQ(Form4->ListView1->geometry(), Form4->rect() - margins);
+        EXPECT_EQ(LayoutFaults(Form4), QStringList());
     }
 }

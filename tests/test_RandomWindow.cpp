@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QTimer>
 #include <QWindow>
+#include <optional>
 #include <random>
 #include <sstream>
 
@@ -123,8 +124,12 @@ private:
     QWindow* window() const { return Form1->windowHandle(); }
     QPoint CellPoint(int c, int r) const
     {
-        const QPoint inside(4 + static_cast<int>(random_() % 24), 4 + static_cast<int>(random_() % 24));
-        return Form1->CellImages[c][r]->mapTo(Form1, inside);
+        // Anywhere well inside the cell.
+        TImage* cell = Form1->CellImages[c][r];
+        const QRect inner = cell->rect().adjusted(4, 4, -4, -4);
+        const QPoint inside(inner.left() + static_cast<int>(random_() % static_cast<unsigned>(inner.width())),
+            inner.top() + static_cast<int>(random_() % static_cast<unsigned>(inner.height())));
+        return cell->mapTo(Form1, inside);
     }
     std::pair<int, int> AnyCell() { return {1 + below(Game.ColumnCount), 1 + below(Game.RowCount)}; }
     // A panel with a neighbour of its own kind, if there is one.
@@ -154,7 +159,7 @@ private:
     dialogs::DialogSeam* previousSeam_ = nullptr;
     HoverWatch hoverWatch_;
     QPoint pointer_;
-    QTimer settingsAnswer_;
+    std::optional<ModalAnswer> settingsAnswer_;
     int pendingPotionCharge_ = 0; // charged by potions since the labels were last set
 };
 
@@ -247,11 +252,12 @@ void RandomWindow::ModalInterlude(std::ostringstream& said)
     const auto [c, r] = AnyCell();
     const QPoint to = CellPoint(c, r);
     said << "version box; the pointer moves to cell " << c << "," << r << " meanwhile; Enter";
-    QTimer::singleShot(0, [this, to] {
-        QTest::mouseMove(window(), to);
-        if (AboutBox->isVisible())
+    ModalAnswer answer(
+        [this, to](QWidget*) {
+            QTest::mouseMove(window(), to);
             QTest::keyClick(AboutBox->windowHandle(), Qt::Key_Return);
-    });
+        },
+        AboutBox);
     AboutBox->exec();
     pointer_ = to;
 }
@@ -273,22 +279,17 @@ void RandomWindow::ArmSettings(std::ostringstream& said)
     const bool confirm = below(4) != 0;
     said << " (settings '" << values[0].toStdString() << "' '" << values[1].toStdString() << "' '"
          << values[2].toStdString() << "' " << (confirm ? "Enter" : "Esc") << ")";
-    // Polled, not a single shot: the dialog comes up only when the event
-    // that opens it has been delivered.
-    settingsAnswer_.disconnect();
-    QObject::connect(&settingsAnswer_, &QTimer::timeout, [this, values, confirm] {
-        if (QApplication::activeModalWidget() != Form2)
-            return;
-        settingsAnswer_.stop();
-        QLineEdit* const fields[] = {Form2->Edit1, Form2->Edit2, Form2->Edit3};
-        for (int i = 0; i < 3; ++i)
-            fields[i]->setText(values[i]);
-        QTest::keyClick(Form2->windowHandle(), confirm ? Qt::Key_Return : Qt::Key_Escape);
-        // A refused text keeps the dialog open: leave it.
-        if (Form2->isVisible())
-            QTest::keyClick(Form2->windowHandle(), Qt::Key_Escape);
-    });
-    settingsAnswer_.start(1);
+    settingsAnswer_.emplace(
+        [values, confirm](QWidget*) {
+            QLineEdit* const fields[] = {Form2->Edit1, Form2->Edit2, Form2->Edit3};
+            for (int i = 0; i < 3; ++i)
+                fields[i]->setText(values[i]);
+            QTest::keyClick(Form2->windowHandle(), confirm ? Qt::Key_Return : Qt::Key_Escape);
+            // A refused text keeps the dialog open: leave it.
+            if (Form2->isVisible())
+                QTest::keyClick(Form2->windowHandle(), Qt::Key_Escape);
+        },
+        Form2, std::chrono::seconds(20));
 }
 
 // A key on the board: mostly the cursor's, now and then a click by key,
@@ -478,7 +479,7 @@ bool RandomWindow::Play(unsigned seed, int events)
         const int potionsBefore = Game.PotionsLeft;
         const std::size_t historyBefore = Game.History.top();
         eventTime.start();
-        settingsAnswer_.stop(); // an answer the last event did not need
+        settingsAnswer_.reset(); // an answer the last event did not need
         std::ostringstream step;
         Step(step);
         said.push_back(step.str());

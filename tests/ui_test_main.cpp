@@ -1,4 +1,5 @@
 #include <QCursor>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFontInfo>
@@ -120,7 +121,8 @@ void UiTest::Hover(int column, int row)
     // previous test's window) is dropped, so alternate between two points.
     static bool left = false;
     left = !left;
-    QTest::mouseMove(Cell(column, row), QPoint(left ? 15 : 16, 16));
+    TImage* cell = Cell(column, row);
+    QTest::mouseMove(cell, cell->rect().center() + QPoint(left ? 0 : 1, 0));
 }
 
 void UiTest::ClickCell(int column, int row)
@@ -149,6 +151,39 @@ void UiTest::PressSpace(QWidget* button)
 {
     button->setFocus();
     QTest::keyClick(button, Qt::Key_Space);
+}
+
+ModalAnswer::ModalAnswer(
+    std::function<void(QWidget*)> answer, QWidget* expected, std::chrono::milliseconds patience)
+    : answer_(std::move(answer))
+    , expected_(expected)
+    , before_(QApplication::activeModalWidget())
+{
+    // Polled: the window comes up only once the event that opens it is
+    // delivered, and then runs its own loop, where the timers still fire.
+    poll_.setInterval(1);
+    QObject::connect(&poll_, &QTimer::timeout, [this] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal == before_ || (expected_ && modal != expected_))
+            return;
+        poll_.stop();
+        answered_ = true;
+        answer_(modal);
+    });
+    poll_.start();
+    guard_.setInterval(patience);
+    QObject::connect(&guard_, &QTimer::timeout, [this] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || modal == before_)
+            return;
+        ADD_FAILURE() << "left open: " << modal->objectName().toStdString() << " "
+                      << modal->windowTitle().toStdString();
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+    });
+    guard_.start();
 }
 
 QImage PanelPixels(int kind, bool outlined)

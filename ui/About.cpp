@@ -28,14 +28,30 @@ protected:
     }
 };
 
-QLabel* MakeLabel(QWidget* parent, const QString& name, QPoint at, const QString& caption)
-{
-    auto* label = Named(new QLabel(caption, parent), name);
-    label->setTextFormat(Qt::PlainText);
-    label->move(at);
-    label->adjustSize();
-    return label;
-}
+constexpr QSize BoxSize(298, 213);
+constexpr QRect PanelPlace(8, 8, 281, 161);
+constexpr QRect OKButtonPlace(111, 180, 75, 25);
+
+// What the panel holds, and how each label takes its size.
+enum class Fit {
+    Box, // the place's size
+    Caption, // the caption's size, from the place's top left corner
+    Wrapped, // the place's width; as tall as the wrapped caption needs
+};
+struct LabelPlace {
+    QLabel* TAboutBox::*member;
+    const char* name;
+    QRect place;
+    Fit fit;
+    const char16_t* caption; // none for the picture
+};
+const LabelPlace PanelLabels[] = {
+    {&TAboutBox::ProgramIcon, "ProgramIcon", {8, 8, 65, 57}, Fit::Box, nullptr},
+    {&TAboutBox::ProductName, "ProductName", {88, 16, 0, 0}, Fit::Caption, u"Zemmick(パネル消しゲーム)"},
+    {&TAboutBox::Version, "Version", {88, 40, 0, 0}, Fit::Caption, u"Version 1.0"},
+    {&TAboutBox::Comments, "Comments", {8, 104, 248, 0}, Fit::Wrapped,
+        u"Comments\u3000連結パネルを消去して得点を競おう。"},
+};
 
 } // namespace
 
@@ -46,28 +62,40 @@ TAboutBox::TAboutBox()
     setObjectName("AboutBox");
     setWindowTitle(QStringLiteral("バージョン情報"));
     setFont(ProgramFont(12));
-    setFixedSize(298, 213);
+    setFixedSize(BoxSize);
 
     Panel1 = Named(new BevelledPanel(this), "Panel1");
-    Panel1->setGeometry(8, 8, 281, 161);
+    Panel1->setGeometry(PanelPlace);
 
+    for (const LabelPlace& l : PanelLabels) {
+        auto* label = Named(new QLabel(Panel1), l.name);
+        if (l.caption) {
+            label->setTextFormat(Qt::PlainText);
+            label->setText(QString::fromUtf16(l.caption));
+        }
+        switch (l.fit) {
+        case Fit::Box:
+            label->setGeometry(l.place);
+            break;
+        case Fit::Caption:
+            label->move(l.place.topLeft());
+            label->adjustSize();
+            break;
+        case Fit::Wrapped:
+            label->setWordWrap(true);
+            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            label->setGeometry(
+                l.place.x(), l.place.y(), l.place.width(), label->heightForWidth(l.place.width()));
+            break;
+        }
+        this->*l.member = label;
+    }
     // Pixel art: stretched without smoothing, so it stays crisp.
-    ProgramIcon = Named(new QLabel(Panel1), "ProgramIcon");
-    ProgramIcon->setGeometry(8, 8, 65, 57);
     ProgramIcon->setPixmap(
         DogPicture().scaled(ProgramIcon->size(), Qt::IgnoreAspectRatio, Qt::FastTransformation));
 
-    ProductName = MakeLabel(Panel1, "ProductName", {88, 16}, QStringLiteral("Zemmick(パネル消しゲーム)"));
-    Version = MakeLabel(Panel1, "Version", {88, 40}, QStringLiteral("Version 1.0"));
-    Comments = Named(
-        new QLabel(QStringLiteral("Comments\u3000連結パネルを消去して得点を競おう。"), Panel1), "Comments");
-    Comments->setTextFormat(Qt::PlainText);
-    Comments->setWordWrap(true);
-    Comments->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Comments->setGeometry(8, 104, 248, Comments->heightForWidth(248));
-
     OKButton = Named(new QPushButton(QStringLiteral("OK"), this), "OKButton");
-    OKButton->setGeometry(111, 180, 75, 25);
+    OKButton->setGeometry(OKButtonPlace);
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
 }

@@ -21,7 +21,24 @@ TForm5* Form5 = nullptr;
 
 namespace {
 
+// The client area of the designed outer size 315 x 404.
+constexpr QSize DesignedSize(307, 370);
+// The button strip along the bottom edge; the text takes the rest.
 constexpr int PanelHeight = 42;
+
+// The buttons on the strip, left to right.
+struct ButtonPlace {
+    QPushButton* TForm5::*member;
+    const char* name;
+    QRect place;
+    const char16_t* caption;
+    void (TForm5::*handler)(QObject*);
+};
+const ButtonPlace Buttons[] = {
+    {&TForm5::Button1, "Button1", {40, 8, 97, 25}, u"バージョン情報", &TForm5::Button1Click},
+    {&TForm5::Button2, "Button2", {184, 8, 81, 25}, u"閉じる", &TForm5::Button2Click},
+};
+
 // 3 points at 96 dots per inch.
 constexpr int ParagraphIndent = 4;
 // The most of the manual that is shown: far more than any how-to-play text,
@@ -103,18 +120,19 @@ TForm5::TForm5()
     Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
     Panel1->setLineWidth(1);
 
-    Button1 = Named(new QPushButton(QStringLiteral("バージョン情報"), Panel1), "Button1");
-    Button1->setGeometry(40, 8, 97, 25);
-    connect(Button1, &QPushButton::clicked, this, [this] { Guarded([this] { Button1Click(Button1); }); });
-    Button2 = Named(new QPushButton(QStringLiteral("閉じる"), Panel1), "Button2");
-    Button2->setGeometry(184, 8, 81, 25);
-    connect(Button2, &QPushButton::clicked, this, [this] { Guarded([this] { Button2Click(Button2); }); });
+    for (const ButtonPlace& p : Buttons) {
+        auto* button = Named(new QPushButton(QString::fromUtf16(p.caption), Panel1), p.name);
+        button->setGeometry(p.place);
+        const auto handler = p.handler;
+        connect(button, &QPushButton::clicked, this,
+            [this, button, handler] { Guarded([&] { (this->*handler)(button); }); });
+        this->*p.member = button;
+    }
 
     QWidget::setTabOrder(RichEdit1, Button1);
     QWidget::setTabOrder(Button1, Button2);
 
-    // The client area of the designed outer size 315 x 404.
-    resize(307, 370);
+    resize(DesignedSize);
     layOut();
     Guarded([this] { FormCreate(this); });
 }

@@ -17,34 +17,43 @@ TForm2* Form2 = nullptr;
 
 namespace {
 
+// The three captions and fields use a larger face than the dialog.
 constexpr int FieldFontSize = 27;
+constexpr int UpDownWidth = 17;
 
-QLabel* MakeLabel(QWidget* parent, const QString& name, const QRect& geometry, const QString& caption)
-{
-    auto* label = Named(new QLabel(caption, parent), name);
-    label->setFont(ProgramFont(FieldFontSize));
-    label->setGeometry(geometry);
-    return label;
-}
+// One line per setting: its caption, its field, and the spinner that stands
+// against the field's right edge, as tall as the field.
+struct SettingLine {
+    QLabel* TForm2::*label;
+    const char* labelName;
+    QRect labelPlace;
+    const char16_t* caption;
+    QLineEdit* TForm2::*edit;
+    const char* editName;
+    QRect editPlace;
+    TUpDown* TForm2::*upDown;
+    const char* upDownName;
+};
+const SettingLine SettingLines[] = {
+    {&TForm2::Label1, "Label1", {32, 17, 135, 27}, u"横方向の数", &TForm2::Edit1, "Edit1", {191, 14, 73, 35},
+        &TForm2::UpDown1, "UpDown1"},
+    {&TForm2::Label2, "Label2", {32, 57, 135, 27}, u"縦方向の数", &TForm2::Edit2, "Edit2", {191, 54, 73, 35},
+        &TForm2::UpDown2, "UpDown2"},
+    {&TForm2::Label3, "Label3", {16, 97, 160, 27}, u"パネルの種類", &TForm2::Edit3, "Edit3",
+        {191, 94, 73, 35}, &TForm2::UpDown3, "UpDown3"},
+};
 
-QLineEdit* MakeEdit(QWidget* parent, const QString& name, const QRect& geometry)
-{
-    auto* edit = Named(new QLineEdit(parent), name);
-    edit->setFont(ProgramFont(FieldFontSize));
-    edit->setGeometry(geometry);
-    return edit;
-}
-
-TUpDown* MakeUpDown(QWidget* parent, const QString& name, QLineEdit* edit)
-{
-    auto* upDown = new TUpDown(parent, name);
-    // Against the right edge of its field, as tall as the field.
-    upDown->setGeometry(edit->geometry().right() + 1, edit->y(), 17, edit->height());
-    upDown->setIncrement(1);
-    upDown->setWrap(true);
-    upDown->setAssociate(edit);
-    return upDown;
-}
+// OK, then Cancel.
+struct ButtonPlace {
+    QPushButton* TForm2::*member;
+    const char* name;
+    QRect place;
+    const char16_t* caption;
+};
+const ButtonPlace Buttons[] = {
+    {&TForm2::BitBtn1, "BitBtn1", {296, 17, 97, 33}, u"OK"},
+    {&TForm2::BitBtn2, "BitBtn2", {296, 65, 97, 33}, u"キャンセル"},
+};
 
 // A green check mark for the OK button; the style's own OK picture on this
 // platform is a bent arrow, which does not read as "confirm".
@@ -75,36 +84,40 @@ TForm2::TForm2()
     setFixedSize(403, 145);
     move(225, 580);
 
-    // Created in tab order, so the first showing starts at the OK button.
-    BitBtn1 = Named(new QPushButton(QStringLiteral("OK"), this), "BitBtn1");
-    BitBtn1->setGeometry(296, 17, 97, 33);
+    // The buttons come first, so the first showing starts at the OK button.
+    for (const ButtonPlace& b : Buttons) {
+        QPushButton* button = Named(new QPushButton(QString::fromUtf16(b.caption), this), b.name);
+        button->setGeometry(b.place);
+        this->*b.member = button;
+    }
     BitBtn1->setIcon(CheckMarkGlyph());
     BitBtn1->setDefault(true);
     connect(BitBtn1, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtn1Click(BitBtn1); }); });
-
-    BitBtn2 = Named(new QPushButton(QStringLiteral("キャンセル"), this), "BitBtn2");
-    BitBtn2->setGeometry(296, 65, 97, 33);
     BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
 
-    Edit1 = MakeEdit(this, "Edit1", {191, 14, 73, 35});
-    Edit2 = MakeEdit(this, "Edit2", {191, 54, 73, 35});
-    Edit3 = MakeEdit(this, "Edit3", {191, 94, 73, 35});
-    UpDown1 = MakeUpDown(this, "UpDown1", Edit1);
-    UpDown2 = MakeUpDown(this, "UpDown2", Edit2);
-    UpDown3 = MakeUpDown(this, "UpDown3", Edit3);
+    for (const SettingLine& l : SettingLines) {
+        auto* edit = Named(new QLineEdit(this), l.editName);
+        edit->setFont(ProgramFont(FieldFontSize));
+        edit->setGeometry(l.editPlace);
+        this->*l.edit = edit;
 
-    Label1 = MakeLabel(this, "Label1", {32, 17, 135, 27}, QStringLiteral("横方向の数"));
-    Label2 = MakeLabel(this, "Label2", {32, 57, 135, 27}, QStringLiteral("縦方向の数"));
-    Label3 = MakeLabel(this, "Label3", {16, 97, 160, 27}, QStringLiteral("パネルの種類"));
+        auto* upDown = new TUpDown(this, l.upDownName);
+        upDown->setGeometry(edit->geometry().right() + 1, edit->y(), UpDownWidth, edit->height());
+        upDown->setIncrement(1);
+        upDown->setWrap(true);
+        upDown->setAssociate(edit);
+        this->*l.upDown = upDown;
 
-    QWidget::setTabOrder(BitBtn1, BitBtn2);
-    QWidget::setTabOrder(BitBtn2, Edit1);
-    QWidget::setTabOrder(Edit1, Edit2);
-    QWidget::setTabOrder(Edit2, Edit3);
-    QWidget::setTabOrder(Edit3, UpDown1);
-    QWidget::setTabOrder(UpDown1, UpDown2);
-    QWidget::setTabOrder(UpDown2, UpDown3);
+        auto* label = Named(new QLabel(QString::fromUtf16(l.caption), this), l.labelName);
+        label->setFont(ProgramFont(FieldFontSize));
+        label->setGeometry(l.labelPlace);
+        this->*l.label = label;
+    }
+
+    QWidget* const tabOrder[] = {BitBtn1, BitBtn2, Edit1, Edit2, Edit3, UpDown1, UpDown2, UpDown3};
+    for (std::size_t i = 1; i < std::size(tabOrder); ++i)
+        QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
     Guarded([this] { FormCreate(this); });
 }

@@ -15,16 +15,53 @@ namespace {
 constexpr int FontSize = 24;
 constexpr int LabelHeight = 24;
 constexpr int CaptionLeft = 8;
-constexpr int ValueRight = 216;
+constexpr int ValueRight = 216; // where the values of the first six lines end
 
-QFrame* MakeLine(QWidget* parent, const QString& name, int top)
-{
-    auto* line = Named(new QFrame(parent), name);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Raised);
-    line->setGeometry(5, top, 260, 2);
-    return line;
-}
+// The labels, line by line: a fixed caption at the left, then its value,
+// which reads "0" until the first refresh. The first six values grow to the
+// left from their right edge, the others to the right.
+struct LabelPlace {
+    TLabel* TForm3::*member;
+    const char* name;
+    int edge; // the left edge, or the right edge of a right-anchored label
+    int top;
+    TLabel::Anchor anchor;
+    const char16_t* caption;
+};
+constexpr auto Left = TLabel::Anchor::Left;
+constexpr auto Right = TLabel::Anchor::Right;
+const LabelPlace Labels[] = {
+    {&TForm3::Label1, "Label1", CaptionLeft, 16, Left, u"多重消得点"},
+    {&TForm3::Label7, "Label7", ValueRight, 16, Right, u"0"},
+    {&TForm3::Label2, "Label2", CaptionLeft, 50, Left, u"ボーナス点"},
+    {&TForm3::Label8, "Label8", ValueRight, 50, Right, u"0"},
+    {&TForm3::Label3, "Label3", CaptionLeft, 84, Left, u"残パネル点"},
+    {&TForm3::Label9, "Label9", ValueRight, 84, Right, u"0"},
+    {&TForm3::Label4, "Label4", CaptionLeft, 118, Left, u"１手戻し点"},
+    {&TForm3::Label10, "Label10", ValueRight, 118, Right, u"0"},
+    {&TForm3::Label15, "Label15", CaptionLeft, 152, Left, u"魔法薬服用点"},
+    {&TForm3::Label16, "Label16", ValueRight, 152, Right, u"0"},
+    {&TForm3::Label5, "Label5", CaptionLeft, 189, Left, u"総合得点(P)"},
+    {&TForm3::Label11, "Label11", ValueRight, 190, Right, u"0"},
+    {&TForm3::Label6, "Label6", CaptionLeft, 231, Left, u"標準得点(P/N)"},
+    {&TForm3::Label12, "Label12", 200, 231, Left, u"0"},
+    {&TForm3::Label13, "Label13", CaptionLeft, 264, Left, u"パネル総数(N)"},
+    {&TForm3::Label14, "Label14", 164, 264, Left, u"0"},
+    {&TForm3::Label18, "Label18", 28, 288, Left, u"0"},
+    {&TForm3::Label17, "Label17", CaptionLeft, 320, Left, u"パネル種類"},
+    {&TForm3::Label19, "Label19", 136, 320, Left, u"0"},
+};
+
+// The raised lines above and below the score.
+struct LinePlace {
+    QFrame* TForm3::*member;
+    const char* name;
+    QRect place;
+};
+const LinePlace Lines[] = {
+    {&TForm3::Bevel1, "Bevel1", {5, 185, 260, 2}},
+    {&TForm3::Bevel2, "Bevel2", {5, 220, 260, 2}},
+};
 
 } // namespace
 
@@ -38,39 +75,18 @@ TForm3::TForm3()
     move(5, 4);
     setFixedSize(279, 355);
 
-    const auto caption = [this](const char* name, int top, const QString& text) {
-        return new TLabel(this, name, CaptionLeft, top, LabelHeight, FontSize, text);
-    };
-    const auto value = [this](const char* name, int top) {
-        return new TLabel(
-            this, name, ValueRight, top, LabelHeight, FontSize, QStringLiteral("0"), TLabel::Anchor::Right);
-    };
-    const auto valueAt = [this](const char* name, int left, int top) {
-        return new TLabel(this, name, left, top, LabelHeight, FontSize, QStringLiteral("0"));
-    };
-
-    Label1 = caption("Label1", 16, QStringLiteral("多重消得点"));
-    Label7 = value("Label7", 16);
-    Label2 = caption("Label2", 50, QStringLiteral("ボーナス点"));
-    Label8 = value("Label8", 50);
-    Label3 = caption("Label3", 84, QStringLiteral("残パネル点"));
-    Label9 = value("Label9", 84);
-    Label4 = caption("Label4", 118, QStringLiteral("１手戻し点"));
-    Label10 = value("Label10", 118);
-    Label15 = caption("Label15", 152, QStringLiteral("魔法薬服用点"));
-    Label16 = value("Label16", 152);
-    Bevel1 = MakeLine(this, "Bevel1", 185);
-    Label5 = caption("Label5", 189, QStringLiteral("総合得点(P)"));
-    Label11 = value("Label11", 190);
-    Bevel2 = MakeLine(this, "Bevel2", 220);
-    Label6 = caption("Label6", 231, QStringLiteral("標準得点(P/N)"));
-    Label12 = valueAt("Label12", 200, 231);
+    for (const LabelPlace& l : Labels)
+        this->*l.member = new TLabel(this, QString::fromLatin1(l.name), l.edge, l.top, LabelHeight, FontSize,
+            QString::fromUtf16(l.caption), l.anchor);
+    // The standard score may run long; it then moves left rather than be cut.
     Label12->setKeepInside(true);
-    Label13 = caption("Label13", 264, QStringLiteral("パネル総数(N)"));
-    Label14 = valueAt("Label14", 164, 264);
-    Label18 = valueAt("Label18", 28, 288);
-    Label17 = caption("Label17", 320, QStringLiteral("パネル種類"));
-    Label19 = valueAt("Label19", 136, 320);
+    for (const LinePlace& l : Lines) {
+        auto* line = Named(new QFrame(this), l.name);
+        line->setFrameShape(QFrame::HLine);
+        line->setFrameShadow(QFrame::Raised);
+        line->setGeometry(l.place);
+        this->*l.member = line;
+    }
 }
 
 QString TForm3::StandardScoreText(double value)

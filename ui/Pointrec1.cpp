@@ -22,8 +22,40 @@ const char* const TRecordModel::Captions[records::ColumnCount] = {"名前", "標
 const int TRecordModel::Widths[records::ColumnCount] = {105, 91, 80, 80, 60, 45, 45, 55, 45, 30, 30, 45, 120};
 
 namespace {
+
 constexpr int KindsColumn = 11; // the one right-aligned column
+
+// The list keeps these margins to the window's edges at any size.
+constexpr int ListLeft = 8;
+constexpr int ListTop = 40;
+constexpr int ListRightMargin = 19;
+constexpr int ListBottomMargin = 52;
+
+// The buttons above the list, left to right.
+constexpr int ButtonTop = 8;
+constexpr int ButtonHeight = 25;
+struct ButtonPlace {
+    QPushButton* TForm4::*member;
+    const char* name;
+    int left, width;
+    const char16_t* caption;
+    void (TForm4::*handler)(QObject*);
+};
+const ButtonPlace Buttons[] = {
+    {&TForm4::BtnSave, "BtnSave", 8, 65, u"保存(更新）", &TForm4::BtnSaveClick},
+    {&TForm4::BtnRead, "BtnRead", 80, 65, u"再読込", &TForm4::BtnReadClick},
+    {&TForm4::Button1, "Button1", 152, 65, u"削除許可", &TForm4::Button1Click},
+    {&TForm4::BtnDelete, "BtnDelete", 224, 41, u"削除", &TForm4::BtnDeleteClick},
+};
+
+// The list's place in a window of this size.
+QRect ListPlace(const QSize& window)
+{
+    return {ListLeft, ListTop, std::max(0, window.width() - ListLeft - ListRightMargin),
+        std::max(0, window.height() - ListTop - ListBottomMargin)};
 }
+
+} // namespace
 
 TRecordModel::TRecordModel(records::RecordTable& table, QObject* parent)
     : QAbstractTableModel(parent)
@@ -121,7 +153,7 @@ TForm4::TForm4()
     resize(884, 429);
 
     ListView1 = Named(new QTableView(this), "ListView1");
-    ListView1->setGeometry(8, 40, 857, 337);
+    ListView1->setGeometry(ListPlace(size()));
     Model = new TRecordModel(Table, this);
     ListView1->setModel(Model);
     ListView1->setShowGrid(true);
@@ -147,26 +179,21 @@ TForm4::TForm4()
     connect(header, &QHeaderView::sectionClicked, this,
         [this](int column) { Guarded([&] { ListView1ColumnClick(column); }); });
 
-    const auto button = [this](const char* name, int left, int width, const QString& caption,
-                            void (TForm4::*handler)(QObject*)) {
-        auto* b = Named(new QPushButton(caption, this), name);
-        b->setGeometry(left, 8, width, 25);
+    for (const ButtonPlace& p : Buttons) {
+        auto* b = Named(new QPushButton(QString::fromUtf16(p.caption), this), p.name);
+        b->setGeometry(p.left, ButtonTop, p.width, ButtonHeight);
         b->setAutoDefault(false);
+        const auto handler = p.handler;
         connect(
             b, &QPushButton::clicked, this, [this, b, handler] { Guarded([&] { (this->*handler)(b); }); });
-        return b;
-    };
-    BtnSave = button("BtnSave", 8, 65, QStringLiteral("保存(更新）"), &TForm4::BtnSaveClick);
-    BtnRead = button("BtnRead", 80, 65, QStringLiteral("再読込"), &TForm4::BtnReadClick);
-    Button1 = button("Button1", 152, 65, QStringLiteral("削除許可"), &TForm4::Button1Click);
-    BtnDelete = button("BtnDelete", 224, 41, QStringLiteral("削除"), &TForm4::BtnDeleteClick);
+        this->*p.member = b;
+    }
     BtnDelete->setEnabled(false);
     BtnDelete->hide();
 
-    QWidget::setTabOrder(ListView1, Button1);
-    QWidget::setTabOrder(Button1, BtnSave);
-    QWidget::setTabOrder(BtnSave, BtnRead);
-    QWidget::setTabOrder(BtnRead, BtnDelete);
+    QWidget* const tabOrder[] = {ListView1, Button1, BtnSave, BtnRead, BtnDelete};
+    for (std::size_t i = 1; i < std::size(tabOrder); ++i)
+        QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
     Guarded([this] { FormCreate(this); });
 }
@@ -303,8 +330,7 @@ bool TForm4::eventFilter(QObject* watched, QEvent* event)
 void TForm4::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    // The list keeps its designed margins to the window's edges.
-    ListView1->setGeometry(8, 40, std::max(0, width() - 27), std::max(0, height() - 92));
+    ListView1->setGeometry(ListPlace(size()));
 }
 
 bool TForm4::ConfirmClose()
