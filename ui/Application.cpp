@@ -13,15 +13,9 @@
 #include "Pointrec1.h"
 #include "Zemmick1.h"
 
-static void InitResources()
-{
-    Q_INIT_RESOURCE(assets);
-}
-
 TApplication::TApplication(int& argc, char** argv)
     : QApplication(argc, argv)
 {
-    InitResources();
     // The program's face must be known before the first widget asks for it.
     InstallFontSubstitution();
     setFont(ProgramFont(12));
