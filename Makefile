@@ -53,14 +53,14 @@ bench: setup
 # stored lines with 30 s per deal (about 25 minutes of two cores).
 SOLVER_JOBS ?= 2
 bench-solver: setup
-	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DZEMMICK_TESTS=OFF -DZEMMICK_BENCH=ON
-	cmake --build $(BENCH_DIR) -j$(JOBS) --target solver_quality
+	cmake --preset bench
+	cmake --build --preset bench -j$(JOBS) --target solver_quality
 	$(BENCH_DIR)/bench/solver_quality table --jobs $(SOLVER_JOBS)
 	$(BENCH_DIR)/bench/solver_quality classic --jobs $(SOLVER_JOBS)
 
 bench-solver-reference: setup
-	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DZEMMICK_TESTS=OFF -DZEMMICK_BENCH=ON
-	cmake --build $(BENCH_DIR) -j$(JOBS) --target solver_quality
+	cmake --preset bench
+	cmake --build --preset bench -j$(JOBS) --target solver_quality
 	$(BENCH_DIR)/bench/solver_quality reference --jobs $(SOLVER_JOBS)
 
 FUZZ_SECONDS ?= 300
