@@ -2,8 +2,10 @@
 # what a fresh Debian 12 machine is missing, configure and build first.
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
-BUILD := build
 
+# Each build is configured, built and tested through its preset in
+# CMakePresets.json (cmake --preset NAME), which keeps it in build/NAME.
+BUILD := build
 RUN_DIR := run
 RELEASE := $(BUILD)/release
 CHECK := $(BUILD)/check
@@ -18,10 +20,10 @@ setup:
 	@tools/setup.sh
 
 $(RELEASE)/Makefile: | setup
-	cmake -S . -B $(RELEASE) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEMMICK_TESTS=OFF
+	cmake --preset release
 
 $(RELEASE)/Zemmickp1: setup $(RELEASE)/Makefile FORCE
-	cmake --build $(RELEASE) -j$(JOBS) --target Zemmickp1
+	cmake --build --preset release -j$(JOBS) --target Zemmickp1
 
 # The game reads "Manual.txt" and writes "PointRec.dat" in its current
 # directory; run/ keeps them out of the source tree.
@@ -33,15 +35,16 @@ $(RUN_DIR)/Manual.txt: assets/Manual.txt
 	cp $< $@
 
 # The suite runs once, in a build with AddressSanitizer and
-# UndefinedBehaviorSanitizer; any report fails it.
+# UndefinedBehaviorSanitizer; any report fails it. Each test case is a CTest
+# test of its own; the test preset leaves out the label soak.
 test: setup format-check
-	cmake -S . -B $(CHECK) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEMMICK_SANITIZE=ON
-	cmake --build $(CHECK) -j$(JOBS)
-	cd $(CHECK) && ctest --output-on-failure -j$(JOBS) -LE soak
+	cmake --preset check
+	cmake --build --preset check -j$(JOBS)
+	ctest --preset check -j$(JOBS)
 
 bench: setup
-	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DZEMMICK_TESTS=OFF -DZEMMICK_BENCH=ON
-	cmake --build $(BENCH_DIR) -j$(JOBS)
+	cmake --preset bench
+	cmake --build --preset bench -j$(JOBS)
 	tools/run-benchmarks.sh $(BENCH_DIR)
 
 # The solver's quality: the table of ratios at 200 ms and 1 s against the
@@ -50,26 +53,26 @@ bench: setup
 # stored lines with 30 s per deal (about 25 minutes of two cores).
 SOLVER_JOBS ?= 2
 bench-solver: setup
-	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DZEMMICK_TESTS=OFF -DZEMMICK_BENCH=ON
-	cmake --build $(BENCH_DIR) -j$(JOBS) --target solver_quality
+	cmake --preset bench
+	cmake --build --preset bench -j$(JOBS) --target solver_quality
 	$(BENCH_DIR)/bench/solver_quality table --jobs $(SOLVER_JOBS)
 	$(BENCH_DIR)/bench/solver_quality classic --jobs $(SOLVER_JOBS)
 
 bench-solver-reference: setup
-	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DZEMMICK_TESTS=OFF -DZEMMICK_BENCH=ON
-	cmake --build $(BENCH_DIR) -j$(JOBS) --target solver_quality
+	cmake --preset bench
+	cmake --build --preset bench -j$(JOBS) --target solver_quality
 	$(BENCH_DIR)/bench/solver_quality reference --jobs $(SOLVER_JOBS)
 
 FUZZ_SECONDS ?= 300
 fuzz: setup
-	CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEMMICK_UI=OFF -DZEMMICK_TESTS=OFF -DZEMMICK_FUZZ=ON
-	cmake --build $(FUZZ_DIR) -j$(JOBS)
+	cmake --preset fuzz
+	cmake --build --preset fuzz -j$(JOBS)
 	tools/run-fuzz.sh $(FUZZ_DIR) $(FUZZ_SECONDS)
 
 # Long randomised play, apart from the suite.
 soak: setup
-	cmake -S . -B $(CHECK) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEMMICK_SANITIZE=ON
-	cmake --build $(CHECK) -j$(JOBS) --target engine_tests ui_tests
+	cmake --preset check
+	cmake --build --preset check -j$(JOBS) --target engine_tests ui_tests
 	ZEMMICK_SOAK_GAMES=200000 $(CHECK)/tests/engine_tests --gtest_filter='RandomGames.*'
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 ZEMMICK_SOAK_WINDOW_SEEDS=300 \
 		$(CHECK)/tests/ui_tests --gtest_filter='RandomWindow.*'
@@ -98,14 +101,14 @@ PREFIX ?= /usr/local
 install: export ZEMMICK_PREFIX = $(PREFIX)
 install: export ZEMMICK_DESTDIR = $(DESTDIR)
 install: setup $(RELEASE)/Makefile
-	cmake --build $(RELEASE) -j$(JOBS)
+	cmake --build --preset release -j$(JOBS)
 	@prefix=$$ZEMMICK_PREFIX; case $$prefix in "~/"*) prefix=$$HOME/$${prefix#"~/"} ;; esac; \
 	echo "cmake --install $(RELEASE) --prefix '$$prefix'"; \
 	DESTDIR=$$ZEMMICK_DESTDIR cmake --install $(RELEASE) --prefix "$$prefix"
 
 # A Debian package installing under /usr, left in build/release/.
 package: setup $(RELEASE)/Makefile
-	cmake --build $(RELEASE) -j$(JOBS)
+	cmake --build --preset release -j$(JOBS)
 	cd $(RELEASE) && cpack -G DEB
 
 FORCE:

@@ -92,6 +92,6 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    delete Form5;
+    // The application object destroys the window (and any other) itself.
     return 0;
 }

@@ -102,12 +102,17 @@ for size in 32 48 64 128; do
 done
 
 # --- the manual page ----------------------------------------------------------
-page="$root/share/man/man6/zemmick.6.gz"
-if [ -f "$page" ] && gzip -t "$page"; then
-    zcat "$page" | grep -q '^\.TH ZEMMICK 6' || fail "the manual page has no title line"
-else
-    fail "no compressed manual page in man6"
-fi
+# One for each command installed in bin/ (lintian wants it).
+for name in zemmick zemmick-solve; do
+    page="$root/share/man/man6/$name.6.gz"
+    title=$(printf '%s' "$name" | tr a-z A-Z | sed 's/-/\\\\-/g')
+    if [ -f "$page" ] && gzip -t "$page"; then
+        zcat "$page" | grep -q "^\.TH $title 6" || fail "the manual page of $name has no title line"
+    else
+        fail "no compressed manual page of $name in man6"
+    fi
+    [ -x "$root/bin/$name" ] || fail "$name is not installed in bin/ beside its manual page"
+done
 
 [ "$failures" -eq 0 ] || exit 1
 echo "desktop files ok"

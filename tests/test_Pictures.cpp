@@ -161,3 +161,44 @@ TEST(CellSurface, ClearedShowsNothingAndStartsWhiteWithThePlainPen)
     cell.drawOutline();
     EXPECT_NE(cell.surface(), ImageList().onWhite(1));
 }
+
+TEST(CellSurface, FreshCanvasesStartWhiteWhateverAnotherCellDrew)
+{
+    // Fresh canvases share their white pixels until a cell draws: a change
+    // made in place would show on every fresh cell after it.
+    QImage white(TImage::Size, TImage::Size, QImage::Format_RGB32);
+    white.fill(Qt::white);
+    const struct {
+        const char* what;
+        void (*change)(TImage&);
+    } changes[] = {
+        {"inverting outline", [](TImage& cell) { cell.drawOutline(); }},
+        {"potion over white", [](TImage& cell) { cell.drawPicture(0); }},
+        {"kind, then outline",
+            [](TImage& cell) {
+                cell.drawPicture(4);
+                cell.drawOutline();
+            }},
+    };
+    for (const auto& c : changes) {
+        SCOPED_TRACE(c.what);
+        TImage first(nullptr);
+        first.prepareCanvas();
+        c.change(first);
+        EXPECT_NE(first.surface(), white);
+
+        TImage second(nullptr);
+        second.prepareCanvas();
+        EXPECT_EQ(second.surface(), white);
+        second.drawPicture(2);
+        EXPECT_EQ(second.surface(), PanelPixels(2, false));
+        // Without preparing, the first outline is painted, not inverted.
+        TImage third(nullptr);
+        third.drawOutline();
+        EXPECT_NE(third.surface(), white);
+        TImage fourth(nullptr);
+        fourth.prepareCanvas();
+        EXPECT_EQ(fourth.surface(), white);
+    }
+    EXPECT_EQ(ImageList().onWhite(4), PanelPixels(4, false));
+}

@@ -2,6 +2,7 @@
 // real mouse and keyboard events.
 #include <QCursor>
 #include <QPushButton>
+#include <QStyle>
 #include <QTimer>
 #include <QWindow>
 #include <tuple>
@@ -561,4 +562,13 @@ TEST_F(MainWindow, FiguresAreNeverCutOrHidden)
         ASSERT_FALSE(over.isEmpty());
         EXPECT_EQ(Form1->childAt(over.center()), label);
     }
+}
+
+TEST_F(MainWindow, TheCloseButtonShowsTheStandardCloseIcon)
+{
+    // Looked up only once the window is shown, but there when it shows.
+    const QIcon standard = Form1->style()->standardIcon(QStyle::SP_DialogCloseButton);
+    ASSERT_FALSE(standard.isNull());
+    for (int size : {16, 32})
+        EXPECT_EQ(Form1->BBtnClose->icon().pixmap(size).toImage(), standard.pixmap(size).toImage()) << size;
 }

@@ -1,5 +1,6 @@
 #include "Application.h"
 
+#include <QFontDatabase>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -13,18 +14,24 @@
 #include "Pointrec1.h"
 #include "Zemmick1.h"
 
-static void InitResources()
+// Reading the system's font configuration and listing the installed faces
+// is the longest step before the main window appears, and nothing needs it
+// until the first label measures its caption. A helper thread does it while
+// the window thread loads the pictures and makes the first controls. Qt
+// keeps the list in one database shared by all threads behind its own lock,
+// so the window thread finds it ready, or waits on that lock for the rest.
+static void PrepareFonts()
 {
-    Q_INIT_RESOURCE(assets);
+    QFontDatabase::families();
 }
 
 TApplication::TApplication(int& argc, char** argv)
     : QApplication(argc, argv)
 {
-    InitResources();
     // The program's face must be known before the first widget asks for it.
     InstallFontSubstitution();
     setFont(ProgramFont(12));
+    fontPreparation_ = std::jthread(PrepareFonts);
     setWindowIcon(ApplicationIcon());
     // Ties the windows to the installed desktop entry (task bar, icon).
     setDesktopFileName(QStringLiteral("net.zemmick.Zemmick"));

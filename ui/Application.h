@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QApplication>
+#include <thread>
 
 class TApplication : public QApplication {
     Q_OBJECT
@@ -20,4 +21,9 @@ public:
     // that escapes the creation is shown in the error box and ends the
     // program.
     int Run();
+
+private:
+    // Prepares the fonts while the windows are being made (see
+    // PrepareFonts); joined when the application ends.
+    std::jthread fontPreparation_;
 };

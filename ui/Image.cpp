@@ -47,6 +47,18 @@ const std::vector<Inversion>& OutlineInversions()
     return inversions;
 }
 
+// A fresh drawing surface: white, and shared by every cell until it draws
+// on its own.
+const QImage& WhiteSurface()
+{
+    static const QImage white = [] {
+        QImage image(TImage::Size, TImage::Size, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        return image;
+    }();
+    return white;
+}
+
 } // namespace
 
 TImage::TImage(QWidget* parent)
@@ -78,18 +90,12 @@ void TImage::paintSurface(QPainter& painter) const
         painter.drawImage(pos(), surface_);
 }
 
-void TImage::setTag(int tag)
-{
-    tag_ = tag;
-    setProperty("Tag", tag);
-}
-
 QImage& TImage::canvas()
 {
-    if (surface_.isNull()) {
-        surface_ = QImage(Size, Size, QImage::Format_RGB32);
-        surface_.fill(Qt::white);
-    }
+    // Every change to the surface goes through its pixels or a painter,
+    // both of which give this cell a copy of its own first.
+    if (surface_.isNull())
+        surface_ = WhiteSurface();
     return surface_;
 }
 
@@ -104,7 +110,7 @@ void TImage::clear()
 
 void TImage::drawPicture(int index)
 {
-    if (surface_.isNull()) {
+    if (surface_.isNull() || surface_.cacheKey() == WhiteSurface().cacheKey()) {
         // A fresh white surface with the picture on it is exactly the
         // list's picture on white: share it instead of painting.
         surface_ = ImageList().onWhite(index);

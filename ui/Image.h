@@ -11,6 +11,7 @@ class QPainter;
 
 class TImage : public QWidget {
     Q_OBJECT
+    Q_PROPERTY(int Tag READ tag)
 public:
     static constexpr int Size = 32;
 
@@ -18,7 +19,7 @@ public:
 
     int tag() const { return tag_; }
     // Also published as the property "Tag", where tests and tools look.
-    void setTag(int tag);
+    void setTag(int tag) { tag_ = tag; }
 
     // Discards the picture: nothing is shown (the parent shows through), and
     // the next drawing starts on a white surface with the default pen.

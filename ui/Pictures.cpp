@@ -1,6 +1,7 @@
 #include "Pictures.h"
 
 #include <QBitmap>
+#include <QImageReader>
 #include <QString>
 #include <stdexcept>
 #include <string>
@@ -9,7 +10,11 @@ namespace {
 
 QImage Load(const QString& name)
 {
-    QImage image(QStringLiteral(":/assets/") + name);
+    // Every picture is an XPM: read it as one, without asking each image
+    // plugin whether it knows better.
+    QImageReader reader(QStringLiteral(":/assets/") + name, "xpm");
+    reader.setAutoDetectImageFormat(false);
+    const QImage image = reader.read();
     if (image.isNull())
         throw std::runtime_error("missing picture " + name.toStdString());
     return image;

@@ -116,7 +116,6 @@ TForm1::TForm1()
             QString::fromLatin1(b.name), b.left, b.width, QString::fromUtf16(b.caption), b.handler);
         this->*b.member = button;
     }
-    BBtnClose->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     connect(BBtnClose, &QPushButton::clicked, this, [this] { close(); });
     BitBtn1->setIcon(PotionIcon());
     BitBtn1->setIconSize(QSize(16, 16));
@@ -236,6 +235,18 @@ void TForm1::showEvent(QShowEvent* event)
 void TForm1::FormShow(QObject*)
 {
     SetupBoard();
+}
+
+void TForm1::setVisible(bool visible)
+{
+    QWidget::setVisible(visible);
+    // The close button's standard picture comes from the desktop's icon
+    // theme, whose index is read at the first lookup: the slowest step of
+    // making this window. Nothing paints the window before events are
+    // processed, so it is looked up once the window is on the screen and
+    // the first paint shows it all the same.
+    if (visible && BBtnClose->icon().isNull())
+        BBtnClose->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
 }
 
 void TForm1::closeEvent(QCloseEvent* event)

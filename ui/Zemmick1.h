@@ -72,6 +72,10 @@ public:
     void FormCreate(QObject* sender);
     void Button3Click(QObject* sender);
 
+    // Shows or hides the window; the first showing also gives the close
+    // button its standard picture.
+    void setVisible(bool visible) override;
+
     // The board's pictures: CellImages[column][row] for the playing area,
     // LegendImages[kind] beside the count of each kind.
     TImage* CellImages[engine::ColumnCountMax + 1][engine::RowCountMax + 1] = {};
