@@ -51,8 +51,8 @@ struct Timing {
 };
 
 // A player's events: the pointer over random cells, a click on every
-// tenth (a move when it lands on a group), now and then an undo. Each
-// event is timed with everything it sets off on the window thread (its
+// tenth (a move when it lands on a group), now and then an undo, about a
+// hundred a second. Each event is timed with everything it sets off on the window thread (its
 // handling, the repaint, results arriving from the workers).
 void PlayFor(int events, std::mt19937& random, Timing& timing)
 {
@@ -74,6 +74,12 @@ void PlayFor(int events, std::mt19937& random, Timing& timing)
         QCoreApplication::processEvents();
         timing.wall.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
         timing.cpu.push_back(ThreadMs() - cpu);
+        // A player's pointer reports about a hundred moves a second; between
+        // them the window thread waits for events as it does in the program.
+        QElapsedTimer pause;
+        pause.start();
+        while (pause.elapsed() < 10)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
     }
 }
 
@@ -100,7 +106,7 @@ void EventsWhileParSearch(benchmark::State& state)
     for (auto _ : state) {
         Form1->ParSearch->setBudget(search ? engine::ParBudget : 1);
         Deal40();
-        // Play until the par is known (with a search) or for as many events.
+        // Play until the par is known (with a search) or for 400 events.
         while (search ? !Form1->Par.has_value() : timing.wall.size() < 400)
             PlayFor(20, random, timing);
         searchedDeals += search ? 1 : 0;
