@@ -4,6 +4,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QTimer>
 #include <algorithm>
 #include <chrono>
 #include <optional>
@@ -292,4 +293,53 @@ TEST_F(Keyboard, ShortcutsPressTheirButtonsOnlyWhileTheseAreEnabled)
     QTest::keyClick(Form1, Qt::Key_N, Qt::ControlModifier);
     EXPECT_EQ(Game.RemainingPanels, 64) << "Ctrl+N deals anew";
     EXPECT_NE(Dealt(), dealt);
+}
+
+TEST_F(Keyboard, AHeldKeyMakesOneMoveAndNeverAnswersTheBoxItBringsUp)
+{
+    // The last group of the game: its move brings up the game's end.
+    LoadBoard(
+        3, {"........", "........", "........", "........", "........", "........", "........", "11......"});
+    TabToBoard();
+    CursorTo(1, 1);
+    ASSERT_GE(Game.GroupSize, 2);
+
+    // While the key is down the keyboard repeats it to whatever has the
+    // focus, Qt's own boxes included.
+    dialogs::DialogSeam* scripted = dialogs::Install(nullptr);
+    bool held = true;
+    int repeats = 0;
+    QTimer repeat;
+    repeat.setInterval(5);
+    QObject::connect(&repeat, &QTimer::timeout, [&] {
+        QWidget* focus = QApplication::focusWidget();
+        if (!held || !focus)
+            return;
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), true);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier, QString(), true);
+        QApplication::sendEvent(focus, &press);
+        QApplication::sendEvent(focus, &release);
+        ++repeats;
+    });
+    repeat.start();
+    int questions = 0;
+    ModalAnswer no(
+        [&](QWidget* box) {
+            ++questions;
+            auto* question = qobject_cast<QMessageBox*>(box);
+            ASSERT_NE(question, nullptr);
+            question->button(QMessageBox::No)->click();
+        },
+        nullptr, std::chrono::minutes(1));
+
+    QTest::keyPress(Form1->Panel1, Qt::Key_Return);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return repeats >= 10; }));
+    held = false;
+    QTest::keyRelease(Form1->Panel1, Qt::Key_Return);
+    repeat.stop();
+    dialogs::Install(scripted);
+
+    EXPECT_EQ(questions, 1) << "the player answered the box";
+    EXPECT_EQ(Form4->Table.rowCount(), 0) << "no game recorded under a name nobody typed";
+    EXPECT_EQ(Game.RemainingPanels, 64) << "one move ended the game and a new deal came";
 }

@@ -427,19 +427,48 @@ void TForm1::placeCursor(int column, int row)
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == Panel1 && event->type() == QEvent::KeyPress) {
+    if (watched == Panel1) {
         bool handled = false;
-        Guarded([&] { handled = BoardKeyPress(static_cast<QKeyEvent*>(event)); });
+        if (event->type() == QEvent::KeyPress)
+            Guarded([&] { handled = BoardKeyPress(static_cast<QKeyEvent*>(event)); });
+        else if (event->type() == QEvent::KeyRelease)
+            Guarded([&] { handled = BoardKeyRelease(static_cast<QKeyEvent*>(event)); });
+        else if (event->type() == QEvent::FocusOut)
+            clickKey_ = 0;
         if (handled)
             return true;
     }
     return QWidget::eventFilter(watched, event);
 }
 
+namespace {
+
+bool IsClickKey(int key)
+{
+    return key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+} // namespace
+
+// Space and Enter click the cursor's cell when they are let go, as a mouse
+// button does: a key held down repeats, and the repeats must not answer the
+// box that a game's last move brings up.
+bool TForm1::BoardKeyRelease(QKeyEvent* event)
+{
+    if (!IsClickKey(event->key()))
+        return false;
+    if (event->isAutoRepeat() || event->key() != clickKey_)
+        return true;
+    clickKey_ = 0;
+    if (Game.BoardReady())
+        Image0Click(CellImages[CursorColumn][CursorRow]);
+    return true;
+}
+
 // A key on the board: the arrows move the cursor (it stops at the edges),
 // Home and End go to the first and last column, Page Up and Page Down to the
 // top and bottom row; moving runs the hover of the cell it reaches. Space
-// and Enter act as a click on the cell.
+// and Enter click the cell when let go (see BoardKeyRelease).
 bool TForm1::BoardKeyPress(QKeyEvent* event)
 {
     if (!Game.BoardReady() || (event->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
@@ -474,7 +503,8 @@ bool TForm1::BoardKeyPress(QKeyEvent* event)
     case Qt::Key_Space:
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        Image0Click(CellImages[CursorColumn][CursorRow]);
+        if (!event->isAutoRepeat())
+            clickKey_ = event->key();
         return true;
     default:
         return false;

@@ -86,6 +86,7 @@ public:
     int CursorColumn = 1;
     int CursorRow = 1;
     bool BoardKeyPress(QKeyEvent* event);
+    bool BoardKeyRelease(QKeyEvent* event);
 
     // The board's context menu: the hint, and the par as a disabled item.
     QMenu* PopupMenu1;
@@ -147,6 +148,8 @@ private:
     void showPar();
 
     bool shown_ = false;
+    // Space or Enter pressed on the board and not yet let go.
+    int clickKey_ = 0;
     // The line the last hint came from, followed while the board stays on it.
     engine::SolverBoard hintFrom_;
     std::vector<engine::SolverMove> hintLine_;
