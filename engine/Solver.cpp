@@ -530,6 +530,10 @@ private:
                     dropped = true;
                 }
             }
+            // A stopped search sorts no layer: on a wide beam that alone
+            // would hold up a cancellation for tens of milliseconds.
+            if (stop_)
+                break;
             std::sort(candidates.begin(), candidates.end(), better);
             next.clear();
             seen.clear();

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <bit>
 #include <clocale>
 #include <cmath>
@@ -147,7 +149,8 @@ public:
                 return;
             }
         }
-        const std::string directory = testing::TempDir() + "zemmick-locales";
+        // A folder per process: test cases run side by side.
+        const std::string directory = testing::TempDir() + "zemmick-locales-" + std::to_string(::getpid());
         const std::string command = "mkdir -p '" + directory + "' && localedef -i de_DE -f ISO-8859-1 '"
             + directory + "/de_DE.ISO-8859-1' >/dev/null 2>&1";
         if (std::system(command.c_str()) != 0) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -37,9 +38,11 @@ std::string Slurp(const std::string& path)
     return text.str();
 }
 
+// Each test case runs in a process of its own, side by side with others:
+// the process id keeps their files apart.
 std::string TempPath(const std::string& name)
 {
-    return testing::TempDir() + "zemmick-solve-test-" + name;
+    return testing::TempDir() + "zemmick-solve-test-" + std::to_string(::getpid()) + "-" + name;
 }
 
 ToolRun RunTool(const std::vector<std::string>& args, const std::string& input)
