@@ -56,10 +56,7 @@ protected:
     };
     static Snapshot Take()
     {
-        const auto copy = [](const auto& cells) {
-            return std::vector<int>(&cells[0][0], &cells[0][0] + sizeof cells / sizeof(int));
-        };
-        return {copy(Game.Board), copy(Game.GroupMark), Game.Score, Game.GroupSize, Form1->Label9->text(),
+        return {Cells(Game.Board), Cells(Game.GroupMark), Game.Score, Game.GroupSize, Form1->Label9->text(),
             Form1->Label11->text()};
     }
 };
@@ -105,8 +102,7 @@ TEST_F(Hint, HintsPlayTheSolversLineToItsScore)
 
 TEST_F(Hint, NoHintInThePotionModeOrWithoutAMove)
 {
-    LoadBoard(
-        3, {"........", "........", "........", "........", "........", "........", "........", "11223..."});
+    LoadBoard(3, OnEmpty({"11223..."}));
     PressSpace(Form1->BitBtn1);
     QTest::keyClick(Form1, Qt::Key_H);
     EXPECT_FALSE(Form1->HintSearch->pending());
@@ -123,8 +119,7 @@ TEST_F(Hint, NoHintInThePotionModeOrWithoutAMove)
     EXPECT_FALSE(Form1->MenuPar->isEnabled());
     Form1->PopupMenu1->hide();
 
-    LoadBoard(
-        3, {"........", "........", "........", "........", "........", "........", "........", "12312..."});
+    LoadBoard(3, OnEmpty({"12312..."}));
     ASSERT_FALSE(engine::MoveRemains(Game));
     QTest::keyClick(Form1, Qt::Key_H);
     EXPECT_FALSE(Form1->HintSearch->pending());
