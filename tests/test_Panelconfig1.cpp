@@ -217,14 +217,17 @@ TEST_F(SettingsDialog, ConfirmingConvertsClampsAndStoresAllThree)
     int field = 0;
     for (const auto& t : cases) {
         SCOPED_TRACE(testing::Message() << "'" << t.columns << "' '" << t.rows << "' '" << t.kinds << "'");
-        // Enter in any field confirms, like the button.
-        QLineEdit* const enterIn[] = {Form2->Edit1, Form2->Edit2, Form2->Edit3};
-        QLineEdit* const target = enterIn[field++ % 3];
+        // The OK button confirms, and so does Enter in any field.
+        QWidget* const confirmBy[] = {Form2->BitBtn1, Form2->Edit1, Form2->Edit2, Form2->Edit3};
+        QWidget* const target = confirmBy[field++ % 4];
         RunConfig([&] {
             Type(Form2->Edit1, t.columns);
             Type(Form2->Edit2, t.rows);
             Type(Form2->Edit3, t.kinds);
-            QTest::keyClick(target, Qt::Key_Return);
+            if (target == Form2->BitBtn1)
+                QTest::mouseClick(target, Qt::LeftButton);
+            else
+                QTest::keyClick(target, Qt::Key_Return);
         });
         EXPECT_EQ(dialogs.count("error"), 0);
         EXPECT_EQ(Current(), t.stored);
@@ -416,6 +419,7 @@ TEST_F(SettingsDialog, ChangingTheSizeReplacesEveryPicture)
         EXPECT_EQ(destroyed, s.destroyed);
         EXPECT_EQ(Current(), s.to);
         EXPECT_EQ(Form1->Panel1->findChildren<TImage*>().size(), s.to.columns * s.to.rows);
+        EXPECT_EQ(Form1->findChildren<TImage*>(QString(), Qt::FindDirectChildrenOnly).size(), s.to.kinds);
         for (int c = 1; c <= engine::ColumnCountMax; ++c)
             for (int r = 1; r <= engine::RowCountMax; ++r)
                 ASSERT_EQ(Form1->CellImages[c][r] != nullptr, c <= s.to.columns && r <= s.to.rows)
