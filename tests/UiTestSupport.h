@@ -12,6 +12,7 @@
 #include <chrono>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -205,3 +206,5 @@ template <std::size_t Columns, std::size_t Rows> std::vector<int> Cells(const in
 std::vector<std::string> Checkered(const std::vector<std::string>& bottom);
 // The same with empty rows above.
 std::vector<std::string> OnEmpty(const std::vector<std::string>& bottom);
+// A cell of a group of two or more on the board, or none.
+std::optional<engine::CellRef> AnyGroup();

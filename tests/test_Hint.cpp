@@ -144,16 +144,10 @@ TEST_F(Hint, TheParIsTheSolversScoreOfTheDealAndShownWithoutLayout)
     EXPECT_EQ(Form1->Label11->geometry(), score);
 
     // A move and a restart keep the deal's par; a new deal searches anew.
-    const auto group = [] {
-        for (int c = 1; c < Game.ColumnCount; ++c)
-            for (int r = 1; r <= Game.RowCount; ++r)
-                if (Game.Board[c][r] == Game.Board[c + 1][r])
-                    return engine::CellRef{c, r};
-        return engine::CellRef{};
-    }();
-    ASSERT_NE(group.column, 0);
-    Hover(group.column, group.row);
-    ClickCell(group.column, group.row);
+    const auto group = AnyGroup();
+    ASSERT_TRUE(group);
+    Hover(group->column, group->row);
+    ClickCell(group->column, group->row);
     PressSpace(Form1->BtnRetry);
     EXPECT_EQ(Form1->Par.value_or(-1), par);
     EXPECT_FALSE(Form1->ParSearch->pending());

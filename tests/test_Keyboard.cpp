@@ -71,20 +71,6 @@ protected:
     }
 };
 
-// A cell of a group of two or more on the board, or none.
-std::optional<engine::CellRef> AnyGroup()
-{
-    for (int c = 1; c <= Game.ColumnCount; ++c)
-        for (int r = 1; r <= Game.RowCount; ++r) {
-            const int kind = Game.Board[c][r];
-            if (kind >= 1
-                && ((c < Game.ColumnCount && Game.Board[c + 1][r] == kind)
-                    || (r < Game.RowCount && Game.Board[c][r + 1] == kind)))
-                return engine::CellRef{c, r};
-        }
-    return std::nullopt;
-}
-
 } // namespace
 
 TEST_F(Keyboard, AWholeGameIsPlayedWithTheKeysAlone)

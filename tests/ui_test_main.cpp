@@ -222,6 +222,19 @@ std::vector<std::string> OnEmpty(const std::vector<std::string>& bottom)
     return rows;
 }
 
+std::optional<engine::CellRef> AnyGroup()
+{
+    for (int c = 1; c <= Game.ColumnCount; ++c)
+        for (int r = 1; r <= Game.RowCount; ++r) {
+            const int kind = Game.Board[c][r];
+            if (kind >= 1
+                && ((c < Game.ColumnCount && Game.Board[c + 1][r] == kind)
+                    || (r < Game.RowCount && Game.Board[c][r + 1] == kind)))
+                return engine::CellRef{c, r};
+        }
+    return std::nullopt;
+}
+
 QStringList FocusChain(QWidget* first, int count)
 {
     QStringList names;
