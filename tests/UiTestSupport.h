@@ -12,12 +12,16 @@
 #include <chrono>
 #include <deque>
 #include <functional>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "Application.h"
 #include "Dialogs.h"
 #include "Zemmick1.h"
 
-struct ScriptedDialogs : dialogs::DialogSeam {
+// The boxes the program showed, in order.
+struct ShownBoxes {
     struct Shown {
         QString kind; // "message", "question", "input" or "error"
         QString caption;
@@ -25,6 +29,25 @@ struct ScriptedDialogs : dialogs::DialogSeam {
         QString value; // what an input box offered
     };
     std::vector<Shown> shown;
+
+    int count(const QString& kind) const
+    {
+        int n = 0;
+        for (const Shown& s : shown)
+            n += s.kind == kind ? 1 : 0;
+        return n;
+    }
+    QStringList texts(const QString& kind) const
+    {
+        QStringList result;
+        for (const Shown& s : shown)
+            if (s.kind == kind)
+                result << s.text;
+        return result;
+    }
+};
+
+struct ScriptedDialogs : dialogs::DialogSeam, ShownBoxes {
     std::deque<dialogs::Answer> answers; // for question boxes
     std::deque<std::function<bool(QString&)>> inputs; // for input boxes; false is Cancel
 
@@ -56,23 +79,16 @@ struct ScriptedDialogs : dialogs::DialogSeam {
     {
         shown.push_back({"error", dialogs::ApplicationTitle(), text, {}});
     }
-
-    int count(const QString& kind) const
-    {
-        int n = 0;
-        for (const Shown& s : shown)
-            n += s.kind == kind ? 1 : 0;
-        return n;
-    }
-    QStringList texts(const QString& kind) const
-    {
-        QStringList result;
-        for (const Shown& s : shown)
-            if (s.kind == kind)
-                result << s.text;
-        return result;
-    }
 };
+
+// An input box's answer: OK with this text.
+inline std::function<bool(QString&)> Typed(const QString& text)
+{
+    return [text](QString& value) {
+        value = text;
+        return true;
+    };
+}
 
 // Texts in failure messages as they read, not as UTF-16 code units.
 inline void PrintTo(const QString& text, std::ostream* out)
@@ -109,13 +125,16 @@ protected:
     // A point of the main window that no control covers.
     static QPoint BareSpot();
     void PressSpace(QWidget* button);
+    // Whether every cell is unmarked and holds no potion target, and every
+    // panel shows its picture without outline.
+    static testing::AssertionResult NothingOutlined();
 
     // A scratch directory that is the current directory during the test.
     QString dir;
     ScriptedDialogs dialogs;
     // What the boxes showed while the windows were created; `dialogs` then
     // starts empty for the test itself.
-    std::vector<ScriptedDialogs::Shown> startup;
+    ShownBoxes startup;
     // Creates the windows; tests that prepare files first call it late.
     void CreateForms();
     bool createInSetUp = true;
@@ -174,3 +193,18 @@ QStringList FocusChain(QWidget* first, int count);
 
 // The pixels a cell shows for a panel of this kind, without / with outline.
 QImage PanelPixels(int kind, bool outlined);
+
+// The values of a board-sized array (the board, the marks), to compare.
+template <std::size_t Columns, std::size_t Rows> std::vector<int> Cells(const int (&cells)[Columns][Rows])
+{
+    return {&cells[0][0], &cells[0][0] + Columns * Rows};
+}
+
+// An 8 x 8 board in LoadBoard's notation with `bottom` as its lowest rows
+// (top row first) under a checkerboard of kinds 1 and 2, where no panel
+// joins another.
+std::vector<std::string> Checkered(const std::vector<std::string>& bottom);
+// The same with empty rows above.
+std::vector<std::string> OnEmpty(const std::vector<std::string>& bottom);
+// A cell of a group of two or more on the board, or none.
+std::optional<engine::CellRef> AnyGroup();

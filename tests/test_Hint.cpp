@@ -56,10 +56,7 @@ protected:
     };
     static Snapshot Take()
     {
-        const auto copy = [](const auto& cells) {
-            return std::vector<int>(&cells[0][0], &cells[0][0] + sizeof cells / sizeof(int));
-        };
-        return {copy(Game.Board), copy(Game.GroupMark), Game.Score, Game.GroupSize, Form1->Label9->text(),
+        return {Cells(Game.Board), Cells(Game.GroupMark), Game.Score, Game.GroupSize, Form1->Label9->text(),
             Form1->Label11->text()};
     }
 };
@@ -105,8 +102,7 @@ TEST_F(Hint, HintsPlayTheSolversLineToItsScore)
 
 TEST_F(Hint, NoHintInThePotionModeOrWithoutAMove)
 {
-    LoadBoard(
-        3, {"........", "........", "........", "........", "........", "........", "........", "11223..."});
+    LoadBoard(3, OnEmpty({"11223..."}));
     PressSpace(Form1->BitBtn1);
     QTest::keyClick(Form1, Qt::Key_H);
     EXPECT_FALSE(Form1->HintSearch->pending());
@@ -123,8 +119,7 @@ TEST_F(Hint, NoHintInThePotionModeOrWithoutAMove)
     EXPECT_FALSE(Form1->MenuPar->isEnabled());
     Form1->PopupMenu1->hide();
 
-    LoadBoard(
-        3, {"........", "........", "........", "........", "........", "........", "........", "12312..."});
+    LoadBoard(3, OnEmpty({"12312..."}));
     ASSERT_FALSE(engine::MoveRemains(Game));
     QTest::keyClick(Form1, Qt::Key_H);
     EXPECT_FALSE(Form1->HintSearch->pending());
@@ -149,16 +144,10 @@ TEST_F(Hint, TheParIsTheSolversScoreOfTheDealAndShownWithoutLayout)
     EXPECT_EQ(Form1->Label11->geometry(), score);
 
     // A move and a restart keep the deal's par; a new deal searches anew.
-    const auto group = [] {
-        for (int c = 1; c < Game.ColumnCount; ++c)
-            for (int r = 1; r <= Game.RowCount; ++r)
-                if (Game.Board[c][r] == Game.Board[c + 1][r])
-                    return engine::CellRef{c, r};
-        return engine::CellRef{};
-    }();
-    ASSERT_NE(group.column, 0);
-    Hover(group.column, group.row);
-    ClickCell(group.column, group.row);
+    const auto group = AnyGroup();
+    ASSERT_TRUE(group);
+    Hover(group->column, group->row);
+    ClickCell(group->column, group->row);
     PressSpace(Form1->BtnRetry);
     EXPECT_EQ(Form1->Par.value_or(-1), par);
     EXPECT_FALSE(Form1->ParSearch->pending());

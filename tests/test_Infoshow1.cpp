@@ -59,20 +59,18 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(Form5));
     }
 
-    static int StartupErrors(const std::vector<ScriptedDialogs::Shown>& shown)
+    // Starts the program with this manual and opens the window.
+    void OpenWith(const QByteArray& manual)
     {
-        int n = 0;
-        for (const auto& s : shown)
-            n += s.kind == "error" ? 1 : 0;
-        return n;
+        WriteManual(manual);
+        CreateForms();
+        Open();
     }
 };
 
 TEST_F(InfoWindow, ItsLayoutHoldsAndTheTextIsReadOnlyWithScrollBars)
 {
-    WriteManual(ManualBytes);
-    CreateForms();
-    Open();
+    OpenWith(ManualBytes);
     EXPECT_NE(Form5->minimumSize(), Form5->maximumSize()); // resizable
     EXPECT_EQ(LayoutFaults(Form5), QStringList());
     EXPECT_EQ(FocusChain(Form5->RichEdit1, 4), QStringList({"RichEdit1", "Button1", "Button2", "RichEdit1"}));
@@ -90,7 +88,7 @@ TEST_F(InfoWindow, ReadsTheManualAsCodePage932PlainTextWithIndents)
 {
     WriteManual(ManualBytes);
     CreateForms();
-    EXPECT_EQ(StartupErrors(startup), 0);
+    EXPECT_EQ(startup.count("error"), 0);
     QTextEdit* const text = Form5->RichEdit1;
     EXPECT_EQ(text->toPlainText(), ManualText);
     // Markup is shown as typed, not interpreted.
@@ -138,11 +136,7 @@ TEST_F(InfoWindow, TheShippedManualIsCodePage932AndCoversTheGame)
 TEST_F(InfoWindow, AMissingManualShowsTheErrorOnceAndTheGameGoesOn)
 {
     CreateForms();
-    EXPECT_EQ(StartupErrors(startup), 1);
-    bool named = false;
-    for (const auto& s : startup)
-        named = named || (s.kind == "error" && s.text == QStringLiteral("ファイル Manual.txt は開けません."));
-    EXPECT_TRUE(named);
+    EXPECT_EQ(startup.texts("error"), QStringList{QStringLiteral("ファイル Manual.txt は開けません.")});
     ASSERT_NE(Form5, nullptr);
     ASSERT_NE(AboutBox, nullptr); // start-up went on after the error
 
@@ -151,17 +145,7 @@ TEST_F(InfoWindow, AMissingManualShowsTheErrorOnceAndTheGameGoesOn)
     EXPECT_EQ(dialogs.count("error"), 0);
 
     // The game plays.
-    LoadBoard(3,
-        {
-            "12312312",
-            "23123123",
-            "31231231",
-            "12312312",
-            "23123123",
-            "31231231",
-            "33123123",
-            "22212313",
-        });
+    LoadBoard(3, Checkered({"13121212", "33212121"}));
     Hover(1, 1);
     ClickCell(1, 1);
     EXPECT_EQ(Game.RemainingPanels, 61);
@@ -180,8 +164,7 @@ TEST_F(InfoWindow, SpecialFilesAreManualsThatCannotBeOpened)
     for (const auto& make : specials) {
         make();
         CreateForms();
-        ASSERT_EQ(StartupErrors(startup), 1);
-        EXPECT_EQ(startup.back().text, QStringLiteral("ファイル Manual.txt は開けません."));
+        EXPECT_EQ(startup.texts("error"), QStringList{QStringLiteral("ファイル Manual.txt は開けません.")});
         EXPECT_TRUE(Form5->RichEdit1->toPlainText().isEmpty());
         App().DestroyForms();
         std::filesystem::remove("Manual.txt");
@@ -192,9 +175,7 @@ TEST_F(InfoWindow, SpecialFilesAreManualsThatCannotBeOpened)
 // its end, and a run without any break wraps within the window.
 TEST_F(InfoWindow, ALongManualIsCappedAndLongLinesWrap)
 {
-    WriteManual(QByteArray(3 << 20, 'x') + "\r\nlast line\r\n");
-    CreateForms();
-    Open();
+    OpenWith(QByteArray(3 << 20, 'x') + "\r\nlast line\r\n");
     const QString text = Form5->RichEdit1->toPlainText();
     EXPECT_LT(text.size(), 3 << 20);
     EXPECT_FALSE(text.contains(QStringLiteral("last line")));
@@ -208,9 +189,7 @@ TEST_F(InfoWindow, ALongManualIsCappedAndLongLinesWrap)
 
 TEST_F(InfoWindow, TypingChangesNothing)
 {
-    WriteManual(ManualBytes);
-    CreateForms();
-    Open();
+    OpenWith(ManualBytes);
     QTextEdit* const text = Form5->RichEdit1;
     text->setFocus();
     QTest::keyClicks(text, "abc ");
@@ -234,9 +213,7 @@ TEST_F(InfoWindow, TypingChangesNothing)
 
 TEST_F(InfoWindow, HidingKeepsTheScrollPositionAndSelection)
 {
-    WriteManual(LongManual());
-    CreateForms();
-    Open();
+    OpenWith(LongManual());
     QTextEdit* const text = Form5->RichEdit1;
     QScrollBar* const bar = text->verticalScrollBar();
     ASSERT_GT(bar->maximum(), 0);
@@ -267,9 +244,7 @@ TEST_F(InfoWindow, HidingKeepsTheScrollPositionAndSelection)
 
 TEST_F(InfoWindow, TheTextFollowsEveryResize)
 {
-    WriteManual(LongManual());
-    CreateForms();
-    Open();
+    OpenWith(LongManual());
     // The strip keeps its height along the bottom edge; the text takes the
     // whole client area above it.
     const int strip = Form5->Panel1->height();
@@ -288,9 +263,7 @@ TEST_F(InfoWindow, TheTextFollowsEveryResize)
 
 TEST_F(InfoWindow, ASecondClickLeavesOneWindowInFront)
 {
-    WriteManual(ManualBytes);
-    CreateForms();
-    Open();
+    OpenWith(ManualBytes);
     Form1->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(Form1));
     Open();
@@ -307,9 +280,7 @@ TEST_F(InfoWindow, ASecondClickLeavesOneWindowInFront)
 
 TEST_F(InfoWindow, VersionBoxOpensModallyAndClosesWithOK)
 {
-    WriteManual(ManualBytes);
-    CreateForms();
-    Open();
+    OpenWith(ManualBytes);
     for (const bool byEnter : {false, true}) {
         SCOPED_TRACE(byEnter ? "Enter" : "OK button");
         ModalAnswer answer([byEnter](QWidget* box) {

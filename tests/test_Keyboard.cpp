@@ -71,36 +71,11 @@ protected:
     }
 };
 
-template <std::size_t Columns, std::size_t Rows> std::vector<int> Copy(const int (&cells)[Columns][Rows])
-{
-    return {&cells[0][0], &cells[0][0] + Columns * Rows};
-}
-
-std::vector<int> Dealt()
-{
-    return Copy(Game.InitialBoard);
-}
-
-// A cell of a group of two or more on the board, or none.
-std::optional<engine::CellRef> AnyGroup()
-{
-    for (int c = 1; c <= Game.ColumnCount; ++c)
-        for (int r = 1; r <= Game.RowCount; ++r) {
-            const int kind = Game.Board[c][r];
-            if (kind >= 1
-                && ((c < Game.ColumnCount && Game.Board[c + 1][r] == kind)
-                    || (r < Game.RowCount && Game.Board[c][r + 1] == kind)))
-                return engine::CellRef{c, r};
-        }
-    return std::nullopt;
-}
-
 } // namespace
 
 TEST_F(Keyboard, AWholeGameIsPlayedWithTheKeysAlone)
 {
-    LoadBoard(
-        3, {"........", "........", "........", "........", "........", "........", "11122233", "11122233"});
+    LoadBoard(3, OnEmpty({"11122233", "11122233"}));
     // The boxes at the end are Qt's own, answered by keys as a player would:
     // Y for "はい(&Y)", then a name typed over "who".
     dialogs::DialogSeam* scripted = dialogs::Install(nullptr);
@@ -151,8 +126,7 @@ TEST_F(Keyboard, AWholeGameIsPlayedWithTheKeysAlone)
 
 TEST_F(Keyboard, TheCursorStopsAtTheEdgesAndFollowsThePointer)
 {
-    LoadBoard(
-        3, {"........", "........", "........", "........", "........", "........", "12......", "11223..."});
+    LoadBoard(3, OnEmpty({"12......", "11223..."}));
     TabToBoard();
     Form1->CursorColumn = Form1->CursorRow = 1;
     Key(Qt::Key_Left);
@@ -195,23 +169,22 @@ TEST_F(Keyboard, AKeyHoversExactlyAsThePointerDoes)
 {
     for (const bool potion : {false, true}) {
         SCOPED_TRACE(potion ? "potion mode" : "play");
-        LoadBoard(4,
-            {"........", "........", "........", "........", "........", "4.......", "122.....", "1123...."});
+        LoadBoard(4, OnEmpty({"4.......", "122.....", "1123...."}));
         if (potion)
             PressSpace(Form1->BitBtn1);
         Hover(2, 2);
         const auto byPointer = Shown();
-        const std::vector<int> boardByPointer = Copy(Game.Board);
-        const std::vector<int> marksByPointer = Copy(Game.GroupMark);
+        const std::vector<int> boardByPointer = Cells(Game.Board);
+        const std::vector<int> marksByPointer = Cells(Game.GroupMark);
         MoveOnForm(BareSpot());
-        ASSERT_EQ(Copy(Game.GroupMark), std::vector<int>(Copy(Game.GroupMark).size(), 0));
+        ASSERT_EQ(Cells(Game.GroupMark), std::vector<int>(Cells(Game.GroupMark).size(), 0));
 
         TabToBoard();
         Form1->CursorColumn = Form1->CursorRow = 1;
         CursorTo(2, 2);
         EXPECT_EQ(Shown(), byPointer);
-        EXPECT_EQ(Copy(Game.GroupMark), marksByPointer);
-        EXPECT_EQ(Copy(Game.Board), boardByPointer);
+        EXPECT_EQ(Cells(Game.GroupMark), marksByPointer);
+        EXPECT_EQ(Cells(Game.Board), boardByPointer);
 
         // Space then acts as a click: a move, or the potion on its target.
         const int panels = Game.RemainingPanels;
@@ -228,8 +201,7 @@ TEST_F(Keyboard, AKeyHoversExactlyAsThePointerDoes)
 
 TEST_F(Keyboard, TheFocusFrameShowsTheCursorOnAnyCellAndGoesWithTheFocus)
 {
-    LoadBoard(
-        3, {"........", "........", "........", "........", "........", "........", "1.......", "123....."});
+    LoadBoard(3, OnEmpty({"1.......", "123....."}));
     TabToBoard();
     // A lone panel, and an empty cell: no outline, but the frame.
     for (const auto& [row, kind] : {std::pair{1, 2}, {2, engine::EmptyCell}}) {
@@ -261,15 +233,14 @@ TEST_F(Keyboard, TheFocusFrameShowsTheCursorOnAnyCellAndGoesWithTheFocus)
 
 TEST_F(Keyboard, ShortcutsPressTheirButtonsOnlyWhileTheseAreEnabled)
 {
-    LoadBoard(
-        3, {"........", "........", "........", "........", "........", "........", "12......", "11223..."});
+    LoadBoard(3, OnEmpty({"12......", "11223..."}));
     // A click on a cell leaves the focus where it was.
     Form1->BtnPrevious->setFocus();
     Hover(1, 1);
     ClickCell(1, 1);
     ASSERT_EQ(Game.RemainingPanels, 4);
     EXPECT_EQ(QApplication::focusWidget(), Form1->BtnPrevious);
-    const auto dealt = Dealt();
+    const auto dealt = Cells(Game.InitialBoard);
 
     // In the potion mode their buttons are disabled and the keys do nothing.
     PressSpace(Form1->BitBtn1);
@@ -279,7 +250,7 @@ TEST_F(Keyboard, ShortcutsPressTheirButtonsOnlyWhileTheseAreEnabled)
         EXPECT_EQ(Game.RemainingPanels, 4);
         EXPECT_TRUE(Game.PotionMode);
     }
-    EXPECT_EQ(Dealt(), dealt);
+    EXPECT_EQ(Cells(Game.InitialBoard), dealt);
     PressSpace(Form1->BitBtn1);
     ASSERT_FALSE(Game.PotionMode);
 
@@ -292,14 +263,13 @@ TEST_F(Keyboard, ShortcutsPressTheirButtonsOnlyWhileTheseAreEnabled)
     EXPECT_EQ(Game.UndoPoints, 0);
     QTest::keyClick(Form1, Qt::Key_N, Qt::ControlModifier);
     EXPECT_EQ(Game.RemainingPanels, 64) << "Ctrl+N deals anew";
-    EXPECT_NE(Dealt(), dealt);
+    EXPECT_NE(Cells(Game.InitialBoard), dealt);
 }
 
 TEST_F(Keyboard, AHeldKeyMakesOneMoveAndNeverAnswersTheBoxItBringsUp)
 {
     // The last group of the game: its move brings up the game's end.
-    LoadBoard(
-        3, {"........", "........", "........", "........", "........", "........", "........", "11......"});
+    LoadBoard(3, OnEmpty({"11......"}));
     TabToBoard();
     CursorTo(1, 1);
     ASSERT_GE(Game.GroupSize, 2);

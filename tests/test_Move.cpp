@@ -67,7 +67,7 @@ TEST(ResolveMove, ScoreRisesByTheGroupPointsPlusThePanels)
     }
 }
 
-TEST(ResolveMove, ClearingAKindEarnsTheBonusInTheSameRefresh)
+TEST(ResolveMove, ClearingAKindEarnsTheBonusInTheSameRefreshAndItsUndoTakesItBack)
 {
     GameState g;
     FakeBoardView view;
@@ -79,6 +79,10 @@ TEST(ResolveMove, ClearingAKindEarnsTheBonusInTheSameRefresh)
     EXPECT_EQ(g.Score - before, MovePoints(2) + 100);
     EXPECT_EQ(g.KindCounts[3], 0);
     EXPECT_EQ(ErasePoints(g), 0);
+    ASSERT_TRUE(UndoMove(g));
+    RecountAndRedraw(g, view);
+    EXPECT_EQ(g.BonusPoints, 0);
+    EXPECT_EQ(g.Score, before - 10);
 }
 
 TEST(ResolveMove, NeedsAFreshHoverOverAGroup)

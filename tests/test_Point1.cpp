@@ -103,8 +103,7 @@ TEST_F(ScoreSummary, ALongStandardScoreGrowsToTheLeftInsideTheWindow)
 
 TEST_F(ScoreSummary, FollowsUndoAndPotionUses)
 {
-    LoadBoard(
-        3, {"12121212", "21212121", "12121212", "21212121", "12121212", "21212121", "12121212", "11212121"});
+    LoadBoard(3, Checkered({"11212121"}));
     const int start = Game.Score;
     Hover(1, 1);
     ClickCell(1, 1);
@@ -118,23 +117,4 @@ TEST_F(ScoreSummary, FollowsUndoAndPotionUses)
     EXPECT_EQ(Form3->Label16->text(), "-200");
     EXPECT_EQ(Form3->Label11->text(), QString::number(start - 10 - 200));
     EXPECT_EQ(Form3->Label7->text(), "0");
-}
-
-TEST_F(ScoreSummary, TheButtonAndTheCloseBoxToggleIt)
-{
-    Form1->Button1->click();
-    EXPECT_TRUE(Form3->isVisible());
-    EXPECT_EQ(Form1->Button1->text(), QStringLiteral("得点表示OFF"));
-    Form1->Button1->click();
-    EXPECT_FALSE(Form3->isVisible());
-    EXPECT_EQ(Form1->Button1->text(), QStringLiteral("得点表示ON"));
-
-    Form1->Button1->click();
-    Form3->close(); // the close box
-    EXPECT_FALSE(Form3->isVisible());
-    EXPECT_EQ(Form1->Button1->text(), QStringLiteral("得点表示ON"));
-    Game.Score = -100; // changed while hidden
-    Form1->Button1->click();
-    EXPECT_TRUE(Form3->isVisible());
-    EXPECT_EQ(Form3->Label11->text(), "-100");
 }

@@ -28,9 +28,8 @@ namespace {
 
 // Answers the boxes from the run's own random source and keeps what they
 // showed, for the checks after each event.
-struct RandomDialogs : dialogs::DialogSeam {
+struct RandomDialogs : dialogs::DialogSeam, ShownBoxes {
     std::mt19937* random = nullptr;
-    std::vector<ScriptedDialogs::Shown> shown;
     int gameEnds = 0;
     int namesGiven = 0;
 

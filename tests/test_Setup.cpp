@@ -103,17 +103,6 @@ TEST(SetupBoard, SmallerBoardAfterALargeOneGetsItsOwnBorder)
     EXPECT_EQ(CountGroup(g, 1, 1, 1), 64);
 }
 
-TEST(SetupBoard, DealsOnlyTheKindsInPlay)
-{
-    GameState g;
-    Configure(g, 40, 40, 3);
-    ASSERT_TRUE(SetupBoard(g));
-    EXPECT_GT(g.KindCounts[1], 0);
-    EXPECT_GT(g.KindCounts[2], 0);
-    EXPECT_GT(g.KindCounts[3], 0);
-    EXPECT_EQ(g.KindCounts[4] + g.KindCounts[5] + g.KindCounts[6], 0);
-}
-
 TEST(SetupBoard, FailsWithNothingChangedWhenTheHistoryCannotBeObtained)
 {
     GameState g;

@@ -197,16 +197,13 @@ TEST_F(MainWindow, HoverOutlinesExactlyTheGroup)
     MoveOnForm(BareSpot());
     EXPECT_EQ(Form1->Label9->text(), "0");
     EXPECT_EQ(Game.GroupSize, expected);
-    for (int c = 1; c <= 8; ++c)
-        for (int r = 1; r <= 8; ++r)
-            ASSERT_TRUE(ShowsPanel(Cell(c, r), Game.Board[c][r], false)) << c << "," << r;
+    EXPECT_TRUE(NothingOutlined());
 }
 
 TEST_F(MainWindow, MovesOverControlsAndTheBoardMarginLeaveTheOutline)
 {
-    LoadBoard(
-        3, {"11212121", "22121212", "12121212", "21212121", "12121212", "21212121", "12121212", "21212121"});
-    Hover(1, 8);
+    LoadBoard(3, Checkered({"33212121"}));
+    Hover(1, 1);
     ASSERT_EQ(Game.GroupSize, 2);
     const QPoint overPanelMargin = Form1->Panel1->geometry().topLeft() + QPoint(2, 2);
     for (const QPoint at : {Form1->Label1->geometry().center(), Form1->Label11->geometry().center(),
@@ -215,8 +212,8 @@ TEST_F(MainWindow, MovesOverControlsAndTheBoardMarginLeaveTheOutline)
         SCOPED_TRACE(testing::Message() << at.x() << "," << at.y());
         MoveOnForm(at);
         EXPECT_EQ(Form1->Label9->text(), "2(+0)");
-        EXPECT_EQ(Game.GroupMark[1][8], 1);
-        EXPECT_TRUE(ShowsPanel(Cell(1, 8), 1, true));
+        EXPECT_EQ(Game.GroupMark[1][1], 1);
+        EXPECT_TRUE(ShowsPanel(Cell(1, 1), 3, true));
     }
 }
 
@@ -224,17 +221,25 @@ TEST_F(MainWindow, MovesOverControlsAndTheBoardMarginLeaveTheOutline)
 
 TEST_F(MainWindow, AMoveAndItsUndoRestoreTheExactPictures)
 {
-    LoadBoard(
-        3, {"12121212", "21212121", "12121212", "21212121", "12121212", "21212121", "13121212", "33212121"});
+    LoadBoard(3, Checkered({"13121212", "33212121"}));
     Form1->Button1Click(Form1->Button1); // the summary follows every change
     std::vector<QImage> dealt;
     for (int c = 1; c <= 8; ++c)
         for (int r = 1; r <= 8; ++r)
             dealt.push_back(Cell(c, r)->surface());
     const int score = Game.Score;
+    // What the board shows on screen, painted from the cells.
+    const auto onScreen = [](int c, int r) {
+        QCoreApplication::processEvents();
+        return Form1->Panel1->grab(Form1->CellImages[c][r]->geometry())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    };
 
     Hover(1, 1);
     ASSERT_EQ(Game.GroupSize, 3);
+    EXPECT_EQ(onScreen(1, 1), PanelPixels(3, true));
+    EXPECT_EQ(onScreen(3, 3), PanelPixels(Game.Board[3][3], false));
     ClickCell(1, 1);
     EXPECT_EQ(Game.Score, score + engine::MovePoints(3) + 100); // the only 3s: a kind cleared
     EXPECT_EQ(Form1->Label11->text(), QString::number(Game.Score));
@@ -244,6 +249,11 @@ TEST_F(MainWindow, AMoveAndItsUndoRestoreTheExactPictures)
     EXPECT_EQ(Form3->Label11->text(), QString::number(Game.Score));
     EXPECT_TRUE(Cell(1, 8)->cleared());
     EXPECT_TRUE(ShowsPanel(Cell(1, 1), 1, false)); // fell from row 2
+    EXPECT_EQ(onScreen(1, 1), PanelPixels(1, false));
+    // An emptied cell shows the board behind it, not a white square.
+    const QImage empty = onScreen(1, 8);
+    EXPECT_NE(empty.pixel(16, 16), qRgb(255, 255, 255));
+    EXPECT_EQ(empty.pixel(16, 16), empty.pixel(1, 1));
 
     // A second click without a new hover erases nothing.
     ClickCell(1, 1);
@@ -260,18 +270,13 @@ TEST_F(MainWindow, AMoveAndItsUndoRestoreTheExactPictures)
 
 TEST_F(MainWindow, UndoBySpaceLeavesNoStrayOutline)
 {
-    LoadBoard(
-        3, {"12121212", "21212121", "12121212", "21212121", "12121212", "21212121", "11121212", "22212121"});
+    LoadBoard(3, Checkered({"11121212", "22212121"}));
     Hover(1, 2);
     ClickCell(1, 2); // the 1s
     Hover(1, 1); // the 2s now outlined
     ASSERT_GE(Game.GroupSize, 2);
     PressSpace(Form1->BtnPrevious); // the pointer rests on (1, 1)
-    for (int c = 1; c <= 8; ++c)
-        for (int r = 1; r <= 8; ++r) {
-            ASSERT_EQ(Game.GroupMark[c][r], 0);
-            ASSERT_TRUE(ShowsPanel(Cell(c, r), Game.Board[c][r], false)) << c << "," << r;
-        }
+    EXPECT_TRUE(NothingOutlined());
     // Clicking without moving erases nothing: the group size is gone.
     ClickCell(1, 1);
     EXPECT_TRUE(Game.History.empty());
@@ -284,30 +289,13 @@ TEST_F(MainWindow, UndoBySpaceLeavesNoStrayOutline)
     EXPECT_EQ(outlined, Game.GroupSize);
 }
 
-TEST_F(MainWindow, RestartAndNewDealFromTheKeyboard)
-{
-    const int dealt = Game.Board[1][1];
-    Game.Score = 50;
-    Game.PotionsLeft = 1;
-    PressSpace(Form1->BtnRetry);
-    EXPECT_EQ(Game.Score, -171);
-    EXPECT_EQ(Form1->BitBtn1->text(), QStringLiteral("魔法薬 3"));
-    EXPECT_EQ(Game.Board[1][1], dealt);
-    PressSpace(Form1->BtnNewPanel);
-    EXPECT_EQ(Game.Score, -171);
-    for (int c = 1; c <= 19; ++c)
-        for (int r = 1; r <= 9; ++r)
-            ASSERT_EQ(Game.Board[c][r], Game.InitialBoard[c][r]);
-}
-
 TEST_F(MainWindow, AFinishedGameReachesTheGameEnd)
 {
-    // A checkerboard but for two 3s at the top of the last column.
-    LoadBoard(
-        3, {"21212123", "12121213", "21212121", "12121212", "21212121", "12121212", "21212121", "12121212"});
+    // A checkerboard but for two 3s at the bottom of the last column.
+    LoadBoard(3, Checkered({"12121213", "21212123"}));
     dialogs.answers = {dialogs::Answer::No};
-    Hover(8, 8);
-    ClickCell(8, 8);
+    Hover(8, 1);
+    ClickCell(8, 1);
     EXPECT_EQ(
         dialogs.texts("question"), QStringList{QStringLiteral("ゲームが終了しました。結果を記録しますか？")});
     EXPECT_TRUE(Form3->isVisible());
@@ -340,8 +328,7 @@ TEST_F(MainWindow, PotionModeDisablesTheBoardCommandsAndShowsTheHelpCursor)
 
 TEST_F(MainWindow, ThePotionChangesTheClickedPanelForAHundredPoints)
 {
-    LoadBoard(
-        3, {"12121212", "21212121", "12121212", "21212121", "12121212", "21212121", "12121212", "21212121"});
+    LoadBoard(3, Checkered({}));
     const int score = Game.Score;
     Form1->BitBtn1->click();
     Hover(4, 4);
@@ -367,18 +354,12 @@ TEST_F(MainWindow, ThePotionChangesTheClickedPanelForAHundredPoints)
 
 TEST_F(MainWindow, SwitchingThePotionOffByKeyboardRestoresTheTarget)
 {
-    LoadBoard(
-        3, {"12121212", "21212121", "12121212", "21212121", "12121212", "21212121", "11121212", "21212121"});
+    LoadBoard(3, Checkered({"11121212", "21212121"}));
     PressSpace(Form1->BitBtn1);
     Hover(1, 2); // a group, with the target on it
     ASSERT_EQ(Game.Board[1][2], 11);
     PressSpace(Form1->BitBtn1); // the pointer still rests on the cell
-    for (int c = 1; c <= 8; ++c)
-        for (int r = 1; r <= 8; ++r) {
-            ASSERT_LT(Game.Board[c][r], 10);
-            ASSERT_EQ(Game.GroupMark[c][r], 0);
-            ASSERT_TRUE(ShowsPanel(Cell(c, r), Game.Board[c][r], false)) << c << "," << r;
-        }
+    EXPECT_TRUE(NothingOutlined());
     EXPECT_EQ(Form1->Label9->text(), "0");
     ClickCell(1, 2); // without a new hover: nothing is erased
     EXPECT_TRUE(Game.History.empty());
@@ -389,8 +370,7 @@ TEST_F(MainWindow, SwitchingThePotionOffByKeyboardRestoresTheTarget)
 
 TEST_F(MainWindow, ApplyingThePotionKeepsTheOtherOutlinesOfTheGroup)
 {
-    LoadBoard(
-        3, {"12121212", "21212121", "12121212", "21212121", "12121212", "21212121", "11121212", "21212121"});
+    LoadBoard(3, Checkered({"11121212", "21212121"}));
     Form1->BitBtn1->click();
     Hover(1, 2); // the 1s around (1, 2), with the target on (1, 2)
     ClickCell(1, 2);
@@ -418,28 +398,6 @@ TEST_F(MainWindow, AfterThreeUsesThePotionRefusesAndTheFocusMovesToUndo)
     PressSpace(Form1->BtnRetry);
     EXPECT_EQ(Form1->BitBtn1->text(), QStringLiteral("魔法薬 3"));
     EXPECT_EQ(Game.PotionPoints, 0);
-}
-
-TEST_F(MainWindow, TheBoardOnScreenShowsWhatTheCellsHold)
-{
-    LoadBoard(
-        3, {"12121212", "21212121", "12121212", "21212121", "12121212", "21212121", "13121212", "33212121"});
-    const auto onScreen = [](int c, int r) {
-        return Form1->Panel1->grab(Form1->CellImages[c][r]->geometry())
-            .toImage()
-            .convertToFormat(QImage::Format_RGB32);
-    };
-    Hover(1, 1);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(onScreen(1, 1), PanelPixels(3, true));
-    EXPECT_EQ(onScreen(3, 3), PanelPixels(Game.Board[3][3], false));
-    ClickCell(1, 1);
-    QCoreApplication::processEvents();
-    // An emptied cell shows the board behind it, not a white square.
-    const QImage empty = onScreen(1, 8);
-    EXPECT_NE(empty.pixel(16, 16), qRgb(255, 255, 255));
-    EXPECT_EQ(empty.pixel(16, 16), empty.pixel(1, 1));
-    EXPECT_EQ(onScreen(1, 1), PanelPixels(1, false));
 }
 
 TEST_F(MainWindow, AClosedWindowOutsideTheLoopLeavesLaterLoopsAlone)
@@ -475,8 +433,7 @@ TEST_F(MainWindow, ShowingItAgainDoesNotDealAgain)
 
 TEST_F(MainWindow, APotionTargetLeftByADragOrAModalBoxDoesNotSurviveTheMode)
 {
-    LoadBoard(
-        3, {"12121212", "21212121", "12121212", "21212121", "12121212", "21212121", "11121212", "21212121"});
+    LoadBoard(3, Checkered({"11121212", "21212121"}));
     QWindow* window = Form1->windowHandle();
     const auto at = [](int c, int r) { return Form1->CellImages[c][r]->mapTo(Form1, QPoint(16, 16)); };
     const auto noTargetLeft = [] {
@@ -506,25 +463,45 @@ TEST_F(MainWindow, APotionTargetLeftByADragOrAModalBoxDoesNotSurviveTheMode)
 
 // --- The other windows and the figures ---------------------------------------------
 
-TEST_F(MainWindow, AMinimisedWindowComesBackWithItsButton)
+TEST_F(MainWindow, ItsButtonsToggleTheOtherWindowsAndBringBackMinimisedOnes)
 {
     const struct {
         QWidget* window;
         QPushButton* button;
-        bool toggles;
-    } cases[]
-        = {{Form3, Form1->Button1, true}, {Form4, Form1->Button2, true}, {Form5, Form1->Button3, false}};
+        QString shown, hidden; // the button's caption; none for the one that only shows
+    } cases[] = {{Form3, Form1->Button1, QStringLiteral("得点表示OFF"), QStringLiteral("得点表示ON")},
+        {Form4, Form1->Button2, QStringLiteral("記録表示OFF"), QStringLiteral("記録表示ON")},
+        {Form5, Form1->Button3, {}, {}}};
     for (const auto& t : cases) {
         SCOPED_TRACE(t.window->objectName().toStdString());
+        const bool toggles = !t.shown.isEmpty();
+        if (toggles) {
+            t.button->click();
+            EXPECT_TRUE(t.window->isVisible());
+            EXPECT_EQ(t.button->text(), t.shown);
+            t.button->click();
+            EXPECT_FALSE(t.window->isVisible());
+            EXPECT_EQ(t.button->text(), t.hidden);
+            t.button->click();
+            t.window->close(); // the close box
+            EXPECT_FALSE(t.window->isVisible());
+            EXPECT_EQ(t.button->text(), t.hidden);
+        }
         t.button->click();
         t.window->showMinimized();
         ASSERT_TRUE(t.window->isMinimized());
-        if (t.toggles)
+        if (toggles)
             t.button->click(); // hides it
         t.button->click();
         EXPECT_TRUE(t.window->isVisible());
         EXPECT_FALSE(t.window->isMinimized());
     }
+
+    // The summary shows what changed while it was hidden.
+    Form1->Button1->click();
+    Game.Score = -100;
+    Form1->Button1->click();
+    EXPECT_EQ(Form3->Label11->text(), "-100");
 
     // A game that ends with the summary minimised shows its final score.
     Form3->showMinimized();

@@ -72,7 +72,7 @@ void UiTest::CreateForms()
 {
     App().CreateForms();
     created_ = true;
-    startup = dialogs.shown;
+    startup.shown = dialogs.shown;
     dialogs.shown.clear();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Form1));
 }
@@ -153,6 +153,20 @@ void UiTest::PressSpace(QWidget* button)
     QTest::keyClick(button, Qt::Key_Space);
 }
 
+testing::AssertionResult UiTest::NothingOutlined()
+{
+    for (int c = 1; c <= Game.ColumnCount; ++c)
+        for (int r = 1; r <= Game.RowCount; ++r) {
+            const int v = Game.Board[c][r];
+            if (Game.GroupMark[c][r] != 0 || v > Game.KindCount)
+                return testing::AssertionFailure()
+                    << "cell " << c << "," << r << " holds " << v << ", mark " << Game.GroupMark[c][r];
+            if (v != engine::EmptyCell && Form1->CellImages[c][r]->surface() != PanelPixels(v, false))
+                return testing::AssertionFailure() << "cell " << c << "," << r << " shows other pixels";
+        }
+    return testing::AssertionSuccess();
+}
+
 ModalAnswer::ModalAnswer(
     std::function<void(QWidget*)> answer, QWidget* expected, std::chrono::milliseconds patience)
     : answer_(std::move(answer))
@@ -190,6 +204,35 @@ QImage PanelPixels(int kind, bool outlined)
 {
     const QImage& plain = ImageList().onWhite(kind);
     return outlined ? TImage::outlineByPainter(plain) : plain;
+}
+
+std::vector<std::string> Checkered(const std::vector<std::string>& bottom)
+{
+    std::vector<std::string> rows;
+    for (std::size_t r = 8; r > bottom.size(); --r)
+        rows.push_back(r % 2 == 0 ? "12121212" : "21212121");
+    rows.insert(rows.end(), bottom.begin(), bottom.end());
+    return rows;
+}
+
+std::vector<std::string> OnEmpty(const std::vector<std::string>& bottom)
+{
+    std::vector<std::string> rows(8 - bottom.size(), "........");
+    rows.insert(rows.end(), bottom.begin(), bottom.end());
+    return rows;
+}
+
+std::optional<engine::CellRef> AnyGroup()
+{
+    for (int c = 1; c <= Game.ColumnCount; ++c)
+        for (int r = 1; r <= Game.RowCount; ++r) {
+            const int kind = Game.Board[c][r];
+            if (kind >= 1
+                && ((c < Game.ColumnCount && Game.Board[c + 1][r] == kind)
+                    || (r < Game.RowCount && Game.Board[c][r + 1] == kind)))
+                return engine::CellRef{c, r};
+        }
+    return std::nullopt;
 }
 
 QStringList FocusChain(QWidget* first, int count)
