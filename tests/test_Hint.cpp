@@ -31,12 +31,13 @@ protected:
         return engine::Solve(board, engine::ScoringRule::Game, options);
     }
 
-    // Asks for a hint with the key and waits for its hover (after a move
-    // no group is outlined).
+    // Asks for a hint with the key and waits for its hover: until the
+    // search asked for (if any) has reported, so that a group outlined
+    // before the hint arrived is never taken for it.
     static bool AskHint()
     {
         QTest::keyClick(Form1, Qt::Key_H);
-        return QTest::qWaitFor([] { return Game.GroupSize >= 2; }, 20'000);
+        return QTest::qWaitFor([] { return !Form1->HintSearch->pending() && Game.GroupSize >= 2; }, 20'000);
     }
 
     // Waits until both searches have ended and their results were handled.
