@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake g++ make pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev libfontconfig-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ipafont-gothic
   xvfb xauth x11-utils imagemagick

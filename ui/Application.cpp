@@ -3,8 +3,6 @@
 #include <QFontDatabase>
 #include <QLibraryInfo>
 #include <QTranslator>
-#include <fontconfig/fontconfig.h>
-#include <mutex>
 
 #include "About.h"
 #include "Controls.h"
@@ -16,26 +14,14 @@
 #include "Pointrec1.h"
 #include "Zemmick1.h"
 
-// Reading the system's font configuration (some fifty files) is the longest
-// step before the main window appears, and nothing needs it until the first
-// label measures its caption. It begins on a helper thread as the program
-// starts (see main), beside Qt's own start: the connection to the display,
-// the plugins. Every caller after the first waits until that one has read
-// it, so it is read once.
-void ReadFontConfiguration()
-{
-    static std::once_flag read;
-    std::call_once(read, [] { FcInit(); });
-}
-
-// Listing the installed faces needs the application object. A helper thread
-// does it while the window thread loads the pictures and makes the first
-// controls. Qt keeps the list in one database shared by all threads behind
-// its own lock, so the window thread finds it ready, or waits on that lock
-// for the rest.
+// Reading the system's font configuration and listing the installed faces
+// is the longest step before the main window appears, and nothing needs it
+// until the first label measures its caption. A helper thread does it while
+// the window thread loads the pictures and makes the first controls. Qt
+// keeps the list in one database shared by all threads behind its own lock,
+// so the window thread finds it ready, or waits on that lock for the rest.
 static void PrepareFonts()
 {
-    ReadFontConfiguration();
     QFontDatabase::families();
 }
 
@@ -66,9 +52,6 @@ TApplication::~TApplication()
 
 void TApplication::CreateForms()
 {
-    // The first control measures its caption: with the configuration read,
-    // Qt's font database does not read it a second time beside the helper.
-    ReadFontConfiguration();
     new TForm1();
     Form1->show();
     new TForm2();

@@ -5,11 +5,6 @@
 #include <QApplication>
 #include <thread>
 
-// Reads the system's font configuration once, whichever thread asks first;
-// the others wait for it. main starts it on a thread of its own before the
-// application object exists.
-void ReadFontConfiguration();
-
 class TApplication : public QApplication {
     Q_OBJECT
 public:
