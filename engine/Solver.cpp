@@ -568,13 +568,14 @@ private:
         Grid child = root_;
         while (!now->states.empty() && !stop_) {
             candidates_.clear();
+            candidateLines_.clear();
             int order = 0;
             const int size = static_cast<int>(now->states.size());
             for (int i = 0; i < size && !stop_; ++i) {
                 const BeamState& state = now->states[static_cast<std::size_t>(i)];
                 if (state.lineLength > 0)
                     candidates_.push_back({state.lineScore, order++, i,
-                        now->lines[static_cast<std::size_t>(state.lineStart)], true, Random(0)});
+                        now->lines[static_cast<std::size_t>(state.lineStart)], true, 0, 0});
                 unpack(*now, i, grid);
                 int n = ListMoves(grid, moves.data(), marks_);
                 if (sample > 0 && n > sample) {
@@ -587,12 +588,16 @@ private:
                     child = grid;
                     PlayMove(child, move.cell);
                     count(1);
-                    const Random start = random_;
                     const int score = playout(child, state.points + GroupPoints(move.size));
                     path_.push_back(move.cell);
                     offer(score, playout_.data(), playoutLength_);
                     path_.pop_back();
-                    candidates_.push_back({score, order++, i, move.cell, false, start});
+                    // The playout's moves are kept, so that the candidate's
+                    // line is at hand if it makes the next beam.
+                    const int lineStart = static_cast<int>(candidateLines_.size());
+                    candidateLines_.insert(
+                        candidateLines_.end(), playout_.begin(), playout_.begin() + playoutLength_);
+                    candidates_.push_back({score, order++, i, move.cell, false, lineStart, playoutLength_});
                 }
                 if (candidates_.size() >= 4 * keep + 64) {
                     // Only the best `keep` can make the beam; the rest go
@@ -602,6 +607,16 @@ private:
                         better);
                     candidates_.resize(2 * keep);
                     dropped = true;
+                    // And so do their lines.
+                    spareLines_.clear();
+                    for (Candidate& c : candidates_) {
+                        if (c.memorized)
+                            continue;
+                        const auto from = candidateLines_.begin() + c.lineStart;
+                        c.lineStart = static_cast<int>(spareLines_.size());
+                        spareLines_.insert(spareLines_.end(), from, from + c.lineLength);
+                    }
+                    candidateLines_.swap(spareLines_);
                 }
             }
             // A stopped search sorts no layer: on a wide beam that alone
@@ -626,14 +641,8 @@ private:
                     const auto from = now->lines.begin() + state.lineStart;
                     next->lines.insert(next->lines.end(), from + 1, from + state.lineLength);
                 } else {
-                    // The candidate's playout once more, for its moves.
-                    const Random resume = random_;
-                    random_ = c.random;
-                    grid = child;
-                    playout(grid, points);
-                    next->lines.insert(
-                        next->lines.end(), playout_.begin(), playout_.begin() + playoutLength_);
-                    random_ = resume;
+                    const auto from = candidateLines_.begin() + c.lineStart;
+                    next->lines.insert(next->lines.end(), from, from + c.lineLength);
                 }
                 pack(child, next->grids);
                 tree_.push_back({state.node, c.cell});
@@ -713,9 +722,12 @@ private:
         int state;
         Cell cell;
         bool memorized; // the next move of the state's line
-        Random random; // the source as the candidate's playout began
+        int lineStart; // otherwise the playout's moves after `cell`, in candidateLines_
+        int lineLength;
     };
     std::vector<Candidate> candidates_;
+    std::vector<Cell> candidateLines_;
+    std::vector<Cell> spareLines_;
 };
 
 } // namespace

@@ -373,6 +373,7 @@ TEST(Solver, CancelReturnsTheBestLineSoFarAtOnce)
     };
     const Case cases[] = {
         {"a 40 x 40 board (beam search)", 40, 40, 3},
+        {"a 19 x 9 board (a beam of thousands of states)", 19, 9, 5},
         {"an 8 x 8 board (quick search before the exact one)", 8, 8, 3},
     };
     for (const Case& c : cases) {
