@@ -1,7 +1,8 @@
 // How good the solver's lines are: the quality table and the classic-rule
 // totals. Separate from `make bench` because it takes long (see README).
 //
-//   solver_quality table     [--jobs N] [--update]   ratios at 200 ms and 1 s
+//   solver_quality table     [--jobs N] [--update] [--size CxRxK]
+//                                                    ratios at 200 ms and 1 s
 //   solver_quality reference [--jobs N] [--seconds S] [--skip-stored]
 //                                                    the 30-second lines
 //   solver_quality classic   [--jobs N] [--boards B] [--seconds S,...]
@@ -234,11 +235,14 @@ int MakeReference(int jobs, int seconds, bool skipStored)
     return 0;
 }
 
-int Table(int jobs, bool update)
+// Every size, or the one named (such as 19x9x5).
+int Table(int jobs, bool update, const std::string& only)
 {
     std::printf("%-9s %5s  %-28s %-28s %s\n", "board", "deals", "mean (min) ratio at 200 ms",
         "mean (min) ratio at 1 s", "best found by");
     for (const Size& size : Sizes) {
+        if (!only.empty() && size.name() != only)
+            continue;
         std::map<int, Line> reference = ReadReference(size);
         // The stored lines must score what they say, in the game.
         for (const auto& [seed, line] : reference) {
@@ -387,6 +391,7 @@ int main(int argc, char** argv)
     std::vector<int> classicSeconds{10, 60};
     bool update = false;
     bool skipStored = false;
+    std::string size;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : "";
@@ -403,6 +408,8 @@ int main(int argc, char** argv)
             ++i;
         } else if (arg == "--seconds")
             seconds = std::atoi(value), ++i;
+        else if (arg == "--size")
+            size = value, ++i;
         else if (arg == "--update")
             update = true;
         else if (arg == "--skip-stored")
@@ -413,7 +420,7 @@ int main(int argc, char** argv)
         }
     }
     if (mode == "table")
-        return Table(jobs, update);
+        return Table(jobs, update, size);
     if (mode == "reference")
         return MakeReference(jobs, seconds, skipStored);
     if (mode == "classic")
@@ -421,7 +428,7 @@ int main(int argc, char** argv)
     if (mode == "methods")
         return Methods(jobs, 10, 5'000'000);
     std::fprintf(stderr,
-        "usage: solver_quality table|reference|classic [--jobs N] [--update] [--seconds S[,S...]] "
-        "[--boards B]\n");
+        "usage: solver_quality table|reference|classic|methods [--jobs N] [--update] [--size CxRxK] "
+        "[--seconds S[,S...]] [--boards B]\n");
     return 2;
 }

@@ -3,10 +3,10 @@
 #include "Solver.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <ctime>
 #include <stdexcept>
-#include <unordered_set>
 
 #include "SolverSearch.h"
 
@@ -305,13 +305,18 @@ public:
     }
 
 private:
-    // Counts nodes; stops at the budget, and every few thousand nodes (well
-    // under a millisecond apart) looks for a cancellation or a time limit.
+    // Counts nodes; stops at the budget, looks for a cancellation (one
+    // atomic load) every few hundred nodes and reads the clocks for the time
+    // limits every few thousand, well under a millisecond apart.
     void count(int n)
     {
         nodes_ += n;
         if (nodes_ >= budget_)
             stop_ = true;
+        if (nodes_ >= nextCancelCheck_) {
+            nextCancelCheck_ = nodes_ + 256;
+            cancelled();
+        }
         if (nodes_ >= nextCheck_) {
             nextCheck_ = nodes_ + 4096;
             if (stopCheck_.due()) {
@@ -448,6 +453,83 @@ private:
         return size;
     }
 
+    // A beam's states, packed: the grid's used cells and counts in a fixed
+    // number of bytes per state, and the best line seen from each state in
+    // one list per generation, in storage that the search keeps from one
+    // beam to the next and that grows only as far as the beam does. A wide
+    // beam so costs a few megabytes, rather than a grid of the largest board
+    // and a vector per state, which took milliseconds to give back when a
+    // cancellation came.
+    struct BeamState {
+        int points; // gathered by the moves that led here
+        int node; // the move that led here in the tree, -1 at the root
+        int lineScore;
+        int lineStart; // the best line seen from here, in `lines`
+        int lineLength;
+    };
+    struct Generation {
+        std::vector<BeamState> states;
+        std::vector<std::uint8_t> grids;
+        std::vector<Cell> lines;
+    };
+
+    // Bytes of one packed grid: the cells of columns 1..width, their
+    // heights, then the panel count, the column count and the kind counts.
+    std::size_t packedBytes() const
+    {
+        const std::size_t cells = static_cast<std::size_t>(root_.width * root_.stride);
+        return cells + static_cast<std::size_t>(root_.width) + sizeof(int) * 2 + sizeof(Grid::Counts);
+    }
+
+    // Appends the grid to the generation's grids.
+    void pack(const Grid& grid, std::vector<std::uint8_t>& grids) const
+    {
+        const std::size_t at = grids.size();
+        grids.resize(at + packedBytes());
+        std::uint8_t* out = grids.data() + at;
+        const std::size_t cells = static_cast<std::size_t>(root_.width * root_.stride);
+        std::memcpy(out, grid.cell.data() + root_.stride, cells);
+        out += cells;
+        std::memcpy(out, grid.height.data() + 1, static_cast<std::size_t>(root_.width));
+        out += root_.width;
+        std::memcpy(out, &grid.panels, sizeof(int));
+        std::memcpy(out + sizeof(int), &grid.columns, sizeof(int));
+        std::memcpy(out + 2 * sizeof(int), grid.count.data(), sizeof(Grid::Counts));
+    }
+
+    // The generation's grid `index` into a grid made from the root, whose
+    // cells outside columns 1..width are empty and stay so.
+    void unpack(const Generation& g, int index, Grid& grid) const
+    {
+        const std::uint8_t* in = g.grids.data() + static_cast<std::size_t>(index) * packedBytes();
+        const std::size_t cells = static_cast<std::size_t>(root_.width * root_.stride);
+        std::memcpy(grid.cell.data() + root_.stride, in, cells);
+        in += cells;
+        std::memcpy(grid.height.data() + 1, in, static_cast<std::size_t>(root_.width));
+        in += root_.width;
+        std::memcpy(&grid.panels, in, sizeof(int));
+        std::memcpy(&grid.columns, in + sizeof(int), sizeof(int));
+        std::memcpy(grid.count.data(), in + 2 * sizeof(int), sizeof(Grid::Counts));
+    }
+
+    static void clear(Generation& g)
+    {
+        g.states.clear();
+        g.grids.clear();
+        g.lines.clear();
+    }
+
+    // Cancellation alone, cheap enough to ask at every step of the beam's
+    // bookkeeping.
+    bool cancelled()
+    {
+        if (options_.Stop.stop_requested()) {
+            stop_ = true;
+            cut_ = true;
+        }
+        return stop_;
+    }
+
     // Beam search: at each depth every move (or a random sample of `sample`)
     // of every state in the beam is tried with a playout, and the `width`
     // children with the best lines through them make the next beam
@@ -457,118 +539,135 @@ private:
     // With width one this is the nested search of level one.
     void beam(int width, int sample)
     {
-        struct State {
-            Grid grid;
-            int points = 0; // gathered by the moves that led here
-            int node = -1; // the move that led here in `tree`, -1 at the root
-            int lineScore = INT_MIN;
-            std::vector<Cell> line; // the best line seen from here
-        };
-        struct Candidate {
-            int score;
-            int order; // generation order, so that ties always break alike
-            int state;
-            Cell cell;
-            bool memorized; // the next move of the state's line
-            Random random; // the source as the candidate's playout began
-        };
-        struct Node {
-            int parent;
-            Cell cell;
-        };
         const auto better = [](const Candidate& a, const Candidate& b) {
             return a.score != b.score ? a.score > b.score : a.order < b.order;
         };
-        const auto pathTo = [&](const std::vector<Node>& tree, int node) {
+        const auto pathTo = [&](int node) {
             path_.clear();
-            for (; node >= 0; node = tree[static_cast<std::size_t>(node)].parent)
-                path_.push_back(tree[static_cast<std::size_t>(node)].cell);
+            for (; node >= 0; node = tree_[static_cast<std::size_t>(node)].parent)
+                path_.push_back(tree_[static_cast<std::size_t>(node)].cell);
             std::reverse(path_.begin(), path_.end());
         };
 
-        std::vector<Node> tree;
-        std::vector<State> states(1);
-        states[0].grid = root_;
-        std::vector<State> next;
-        std::vector<Candidate> candidates;
-        std::unordered_set<std::uint64_t> seen; // looked up only, never walked
+        Generation* now = &generations_[0];
+        Generation* next = &generations_[1];
+        clear(*now);
+        tree_.clear();
+        pack(root_, now->grids);
+        now->states.push_back({0, -1, INT_MIN, 0, 0});
+        // Positions of the next generation, by hash: open addressing in a
+        // table at most a quarter full, 0 for a free slot.
+        const std::size_t seenSize = std::bit_ceil(static_cast<std::size_t>(width) * 4);
+        if (seen_.size() < seenSize)
+            seen_.resize(seenSize);
+        const std::size_t seenMask = seenSize - 1;
         std::vector<MoveInfo>& moves = moves_[0];
         const std::size_t keep = static_cast<std::size_t>(width);
         bool dropped = false;
-        while (!states.empty() && !stop_) {
-            candidates.clear();
+        Grid grid = root_;
+        Grid child = root_;
+        while (!now->states.empty() && !stop_) {
+            candidates_.clear();
+            candidateLines_.clear();
             int order = 0;
-            for (std::size_t i = 0; i < states.size() && !stop_; ++i) {
-                const State& state = states[i];
-                if (!state.line.empty())
-                    candidates.push_back(
-                        {state.lineScore, order++, static_cast<int>(i), state.line[0], true, Random(0)});
-                int n = ListMoves(state.grid, moves.data(), marks_);
+            const int size = static_cast<int>(now->states.size());
+            for (int i = 0; i < size && !stop_; ++i) {
+                const BeamState& state = now->states[static_cast<std::size_t>(i)];
+                if (state.lineLength > 0)
+                    candidates_.push_back({state.lineScore, order++, i,
+                        now->lines[static_cast<std::size_t>(state.lineStart)], true, 0, 0});
+                unpack(*now, i, grid);
+                int n = ListMoves(grid, moves.data(), marks_);
                 if (sample > 0 && n > sample) {
                     n = sampleMoves(moves, n, sample);
                     dropped = true;
                 }
-                pathTo(tree, state.node);
+                pathTo(state.node);
                 for (int m = 0; m < n && !stop_; ++m) {
                     const MoveInfo move = moves[static_cast<std::size_t>(m)];
-                    Grid child = state.grid;
+                    child = grid;
                     PlayMove(child, move.cell);
                     count(1);
-                    const Random start = random_;
                     const int score = playout(child, state.points + GroupPoints(move.size));
                     path_.push_back(move.cell);
                     offer(score, playout_.data(), playoutLength_);
                     path_.pop_back();
-                    candidates.push_back({score, order++, static_cast<int>(i), move.cell, false, start});
+                    // The playout's moves are kept, so that the candidate's
+                    // line is at hand if it makes the next beam.
+                    const int lineStart = static_cast<int>(candidateLines_.size());
+                    candidateLines_.insert(
+                        candidateLines_.end(), playout_.begin(), playout_.begin() + playoutLength_);
+                    candidates_.push_back({score, order++, i, move.cell, false, lineStart, playoutLength_});
                 }
-                if (candidates.size() >= 4 * keep + 64) {
+                if (candidates_.size() >= 4 * keep + 64) {
                     // Only the best `keep` can make the beam; the rest go
                     // now so that the list stays small.
-                    std::nth_element(candidates.begin(),
-                        candidates.begin() + static_cast<std::ptrdiff_t>(2 * keep), candidates.end(), better);
-                    candidates.resize(2 * keep);
+                    std::nth_element(candidates_.begin(),
+                        candidates_.begin() + static_cast<std::ptrdiff_t>(2 * keep), candidates_.end(),
+                        better);
+                    candidates_.resize(2 * keep);
                     dropped = true;
+                    // And so do their lines.
+                    spareLines_.clear();
+                    for (Candidate& c : candidates_) {
+                        if (c.memorized)
+                            continue;
+                        const auto from = candidateLines_.begin() + c.lineStart;
+                        c.lineStart = static_cast<int>(spareLines_.size());
+                        spareLines_.insert(spareLines_.end(), from, from + c.lineLength);
+                    }
+                    candidateLines_.swap(spareLines_);
                 }
             }
             // A stopped search sorts no layer: on a wide beam that alone
-            // would hold up a cancellation for tens of milliseconds.
-            if (stop_)
+            // would hold up a cancellation for milliseconds.
+            if (stop_ || cancelled())
                 break;
-            std::sort(candidates.begin(), candidates.end(), better);
-            next.clear();
-            seen.clear();
-            for (const Candidate& c : candidates) {
-                if (next.size() >= keep || stop_) {
+            std::sort(candidates_.begin(), candidates_.end(), better);
+            std::fill(seen_.begin(), seen_.begin() + static_cast<std::ptrdiff_t>(seenSize), 0);
+            clear(*next);
+            for (const Candidate& c : candidates_) {
+                if (next->states.size() >= keep || cancelled()) {
                     dropped = true;
                     break;
                 }
-                const State& state = states[static_cast<std::size_t>(c.state)];
-                State child;
-                child.grid = state.grid;
-                child.points = state.points + GroupPoints(PlayMove(child.grid, c.cell));
-                if (!seen.insert(HashGrid(child.grid)).second)
+                const BeamState& state = now->states[static_cast<std::size_t>(c.state)];
+                unpack(*now, c.state, child);
+                const int points = state.points + GroupPoints(PlayMove(child, c.cell));
+                if (!remember(HashGrid(child), seenMask))
                     continue;
-                child.lineScore = c.score;
+                const int lineStart = static_cast<int>(next->lines.size());
                 if (c.memorized) {
-                    child.line.assign(state.line.begin() + 1, state.line.end());
+                    const auto from = now->lines.begin() + state.lineStart;
+                    next->lines.insert(next->lines.end(), from + 1, from + state.lineLength);
                 } else {
-                    // The candidate's playout once more, for its moves.
-                    const Random resume = random_;
-                    random_ = c.random;
-                    Grid copy = child.grid;
-                    playout(copy, child.points);
-                    child.line.assign(playout_.begin(), playout_.begin() + playoutLength_);
-                    random_ = resume;
+                    const auto from = candidateLines_.begin() + c.lineStart;
+                    next->lines.insert(next->lines.end(), from, from + c.lineLength);
                 }
-                tree.push_back({state.node, c.cell});
-                child.node = static_cast<int>(tree.size()) - 1;
-                next.push_back(std::move(child));
+                pack(child, next->grids);
+                tree_.push_back({state.node, c.cell});
+                next->states.push_back({points, static_cast<int>(tree_.size()) - 1, c.score, lineStart,
+                    static_cast<int>(next->lines.size()) - lineStart});
             }
-            states.swap(next);
+            std::swap(now, next);
         }
         // A beam that never had to leave a position out saw every line.
         if (!dropped && !stop_)
             exhausted_ = true;
+    }
+
+    // Marks a position as in the next generation; false when it already is.
+    bool remember(std::uint64_t hash, std::size_t mask)
+    {
+        hash |= 1; // 0 marks a free slot
+        for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+            if (seen_[at] == hash)
+                return false;
+            if (seen_[at] == 0) {
+                seen_[at] = hash;
+                return true;
+            }
+        }
     }
 
     static std::uint64_t HashGrid(const Grid& grid)
@@ -593,6 +692,7 @@ private:
     const int maxWidth_;
     std::int64_t nodes_ = 0;
     std::int64_t nextCheck_ = 0;
+    std::int64_t nextCancelCheck_ = 0;
     std::int64_t playouts_ = 0;
     bool stop_ = false;
     bool cut_ = false;
@@ -607,6 +707,27 @@ private:
     int playoutLength_ = 0;
     MoveMask mask_{};
     Marks marks_;
+
+    // The beam's storage, kept from one beam to the next.
+    struct Node {
+        int parent;
+        Cell cell;
+    };
+    std::array<Generation, 2> generations_;
+    std::vector<Node> tree_;
+    std::vector<std::uint64_t> seen_;
+    struct Candidate {
+        int score;
+        int order; // generation order, so that ties always break alike
+        int state;
+        Cell cell;
+        bool memorized; // the next move of the state's line
+        int lineStart; // otherwise the playout's moves after `cell`, in candidateLines_
+        int lineLength;
+    };
+    std::vector<Candidate> candidates_;
+    std::vector<Cell> candidateLines_;
+    std::vector<Cell> spareLines_;
 };
 
 } // namespace

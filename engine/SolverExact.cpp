@@ -300,7 +300,10 @@ private:
             stopped_ = true;
             return;
         }
-        if ((nodes_ & 1023) == 0 && (timeless_ ? stopCheck_.cancelled() : stopCheck_.due())) {
+        // A cancellation is one atomic load, looked for often; the clocks
+        // cost more and are read less often.
+        if ((nodes_ & 63) == 0
+            && (timeless_ || (nodes_ & 1023) != 0 ? stopCheck_.cancelled() : stopCheck_.due())) {
             stopped_ = true;
             cut_ = true;
         }

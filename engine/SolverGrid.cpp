@@ -139,10 +139,20 @@ int PlayMove(Grid& grid, int start)
     for (int c = firstColumn; c <= lastColumn; ++c) {
         std::uint8_t* col = board + c * stride;
         const int h = grid.height[static_cast<std::size_t>(c)];
-        const void* gap = std::memchr(col + 1, 0, static_cast<std::size_t>(h));
-        if (gap == nullptr)
+        // The lowest empty cell, eight at a time: the cell above the top of
+        // the column is empty, and the padding covers the last reads.
+        int write = 1;
+        for (;; write += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, col + write, sizeof word);
+            const std::uint64_t zero = (word - 0x0101010101010101ULL) & ~word & 0x8080808080808080ULL;
+            if (zero != 0) {
+                write += std::countr_zero(zero) / 8;
+                break;
+            }
+        }
+        if (write > h)
             continue;
-        int write = static_cast<int>(static_cast<const std::uint8_t*>(gap) - col);
         for (int r = write + 1; r <= h; ++r) {
             col[write] = col[r];
             write += col[r] != 0;

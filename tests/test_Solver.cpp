@@ -348,6 +348,41 @@ TEST(Solver, SameSeedAndBudgetGiveTheSameLine)
     EXPECT_TRUE(differs);
 }
 
+// Budgets wide enough that each depth's list of candidates is cut down while
+// the beam is built, so that the states' lines come from the kept moves of
+// candidates that moved in the list: the line is still the one the score
+// says, move by move in the game, and the same on a second run.
+TEST(Solver, WideBeamsKeepTheirLinesIntact)
+{
+    struct Case {
+        int columns, rows, kinds;
+        ScoringRule rule;
+        std::int64_t budget;
+    };
+    const Case cases[] = {
+        {19, 9, 5, ScoringRule::Game, 1'500'000},
+        {15, 15, 5, ScoringRule::Classic, 1'500'000},
+        {12, 25, 6, ScoringRule::Game, 1'000'000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(
+            std::to_string(c.columns) + " x " + std::to_string(c.rows) + ", " + RuleName(c.rule) + " rule");
+        GameState g;
+        Deal(g, c.columns, c.rows, c.kinds, 77);
+        const SolverBoard board(g);
+        const SolverResult first = Solve(board, c.rule, Budget(c.budget, 3));
+        std::vector<int> sizes;
+        Replay(g, first.Moves, sizes);
+        if (HasFatalFailure())
+            return;
+        EXPECT_FALSE(MoveRemains(g)) << "the line stops before the end of the game";
+        EXPECT_EQ(c.rule == ScoringRule::Game ? g.Score : ClassicScore(g, sizes), first.Score);
+        const SolverResult second = Solve(board, c.rule, Budget(c.budget, 3));
+        EXPECT_EQ(second.Moves, first.Moves);
+        EXPECT_EQ(second.Score, first.Score);
+    }
+}
+
 TEST(Solver, WorkersOnTheirOwnCopiesGiveTheSameLineAsAlone)
 {
     GameState g;
@@ -373,6 +408,7 @@ TEST(Solver, CancelReturnsTheBestLineSoFarAtOnce)
     };
     const Case cases[] = {
         {"a 40 x 40 board (beam search)", 40, 40, 3},
+        {"a 19 x 9 board (a beam of thousands of states)", 19, 9, 5},
         {"an 8 x 8 board (quick search before the exact one)", 8, 8, 3},
     };
     for (const Case& c : cases) {
