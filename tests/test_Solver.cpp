@@ -312,20 +312,26 @@ TEST(SolveExactly, RefusesBoardsItsKeysCannotHold)
     EXPECT_NO_THROW(SolveExactly(SolverBoard(6, 7, 7), ScoringRule::Game));
 }
 
+namespace {
+
+// A deal's size and kinds, the rule to search it by and the budget.
+struct SearchCase {
+    int columns, rows, kinds;
+    ScoringRule rule;
+    std::int64_t budget;
+};
+
+} // namespace
+
 TEST(Solver, SameSeedAndBudgetGiveTheSameLine)
 {
-    struct Case {
-        int columns, rows, kinds;
-        ScoringRule rule;
-        std::int64_t budget;
-    };
-    const Case cases[] = {
+    const SearchCase cases[] = {
         {19, 9, 5, ScoringRule::Game, 60'000},
         {40, 40, 3, ScoringRule::Game, 60'000},
         {8, 8, 3, ScoringRule::Game, 60'000}, // the exact search
         {15, 15, 5, ScoringRule::Classic, 60'000},
     };
-    for (const Case& c : cases) {
+    for (const SearchCase& c : cases) {
         SCOPED_TRACE(std::to_string(c.columns) + " x " + std::to_string(c.rows));
         GameState g;
         Deal(g, c.columns, c.rows, c.kinds, 4242);
@@ -354,17 +360,12 @@ TEST(Solver, SameSeedAndBudgetGiveTheSameLine)
 // says, move by move in the game, and the same on a second run.
 TEST(Solver, WideBeamsKeepTheirLinesIntact)
 {
-    struct Case {
-        int columns, rows, kinds;
-        ScoringRule rule;
-        std::int64_t budget;
-    };
-    const Case cases[] = {
+    const SearchCase cases[] = {
         {19, 9, 5, ScoringRule::Game, 1'500'000},
         {15, 15, 5, ScoringRule::Classic, 1'500'000},
         {12, 25, 6, ScoringRule::Game, 1'000'000},
     };
-    for (const Case& c : cases) {
+    for (const SearchCase& c : cases) {
         SCOPED_TRACE(
             std::to_string(c.columns) + " x " + std::to_string(c.rows) + ", " + RuleName(c.rule) + " rule");
         GameState g;
