@@ -1,9 +1,11 @@
 // The application object: error boxes from handlers, internal failures, and
-// the standard boxes.
+// the standard boxes, and the start without a session bus.
+#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 
 #include "Errors.h"
 #include "Pointrec1.h"
@@ -137,4 +139,44 @@ TEST_F(Application, TheStandardBoxesCarryTheTitleTheTextsAndTheLimit)
     }
 
     dialogs::Install(scripted);
+}
+
+// The bus address is only replaced where asking for a bus could not succeed:
+// an address given, a socket in the runtime folder or a launcher installed
+// each leave the bus library to do as it always did.
+TEST(SessionBus, OnlyABusOutOfReachIsSkipped)
+{
+    QTemporaryDir withBus, withoutBus, programs;
+    ASSERT_TRUE(withBus.isValid() && withoutBus.isValid() && programs.isValid());
+    QFile bus(withBus.filePath(QStringLiteral("bus")));
+    ASSERT_TRUE(bus.open(QIODevice::WriteOnly));
+    bus.close();
+    const QString launcher = programs.filePath(QStringLiteral("dbus-launch"));
+    const QString missing = programs.filePath(QStringLiteral("none"));
+    QFile script(launcher);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.close();
+    ASSERT_TRUE(script.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+    const QString plainFile = programs.filePath(QStringLiteral("not-executable"));
+    QFile plain(plainFile);
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+
+    struct Case {
+        QByteArray address;
+        QString runtime;
+        QString launcher;
+        bool outOfReach;
+    } cases[] = {
+        {"unix:path=/run/user/1000/bus", QString(), missing, false},
+        {"", withBus.path(), missing, false},
+        {"", withoutBus.path(), launcher, false},
+        {"", QString(), launcher, false},
+        {"", withoutBus.path(), missing, true},
+        {"", QString(), missing, true},
+        {"", withoutBus.path(), plainFile, true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SessionBusOutOfReach(c.address, c.runtime, c.launcher), c.outOfReach)
+            << c.address.constData() << " | " << c.runtime.toStdString() << " | " << c.launcher.toStdString();
 }

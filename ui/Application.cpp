@@ -1,5 +1,6 @@
 #include "Application.h"
 
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QLibraryInfo>
 #include <QTranslator>
@@ -23,6 +24,24 @@
 static void PrepareFonts()
 {
     QFontDatabase::families();
+}
+
+bool SessionBusOutOfReach(const QByteArray& address, const QString& runtimeFolder, const QString& launcher)
+{
+    if (!address.isEmpty())
+        return false;
+    if (!runtimeFolder.isEmpty() && QFileInfo::exists(runtimeFolder + QStringLiteral("/bus")))
+        return false;
+    return !QFileInfo(launcher).isExecutable();
+}
+
+void SkipFutileBusLaunch()
+{
+    // The bus library looks for its launcher in its own fixed folder, not
+    // on the search path.
+    if (SessionBusOutOfReach(qgetenv("DBUS_SESSION_BUS_ADDRESS"), qEnvironmentVariable("XDG_RUNTIME_DIR"),
+            QStringLiteral("/usr/bin/dbus-launch")))
+        qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
 }
 
 TApplication::TApplication(int& argc, char** argv)

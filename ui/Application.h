@@ -3,7 +3,22 @@
 #pragma once
 
 #include <QApplication>
+#include <QByteArray>
+#include <QString>
 #include <thread>
+
+// True when the bus library could neither find a session message bus (no
+// address given, no socket in the session's runtime folder) nor launch one
+// (no launcher program): asking for the bus can only fail.
+bool SessionBusOutOfReach(const QByteArray& address, const QString& runtimeFolder, const QString& launcher);
+
+// Run before the application object exists. Where the session bus is out of
+// reach, gives the bus library an address that fails at once, so that the
+// accessibility bridge, which the first caption of a control starts, does not
+// first fork a launcher that is not there: several milliseconds on the
+// window thread before the main window appears. Nothing changes where a bus
+// can be had.
+void SkipFutileBusLaunch();
 
 class TApplication : public QApplication {
     Q_OBJECT

@@ -2,6 +2,7 @@
 
 int main(int argc, char** argv)
 {
+    SkipFutileBusLaunch();
     TApplication application(argc, argv);
     return application.Run();
 }
