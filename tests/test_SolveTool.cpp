@@ -7,12 +7,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 
 #include "Engine.h"
 #include "FakeBoardView.h"
+#include "SolveCommand.h"
 
 namespace {
 
@@ -224,4 +226,31 @@ TEST(SolveTool, HelpShowsTheUsage)
         0u)
         << run.out;
     EXPECT_EQ(run.err, "");
+}
+
+// A time limit with no budget is searched to the limit: the default budget
+// would end a minute's search after a few seconds. A budget given is kept,
+// before or after the limit.
+TEST(SolveTool, ATimeLimitAloneLeavesTheSearchNoBudget)
+{
+    struct Case {
+        std::vector<const char*> args;
+        std::int64_t budget;
+        long long limit;
+    } cases[] = {
+        {{}, engine::ParBudget, 0},
+        {{"--time-limit", "60000"}, INT64_MAX, 60000},
+        {{"--time-limit=10000", "--seed", "3"}, INT64_MAX, 10000},
+        {{"--time-limit", "60000", "--budget", "5000"}, 5000, 60000},
+        {{"--budget=5000", "--time-limit=60000"}, 5000, 60000},
+        {{"--budget", "5000"}, 5000, 0},
+    };
+    for (const Case& c : cases) {
+        std::vector<const char*> argv{"zemmick-solve"};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        const solvetool::Command command
+            = solvetool::ParseCommand(static_cast<int>(argv.size()), argv.data());
+        EXPECT_EQ(command.options.Budget, c.budget) << c.args.size() << " arguments";
+        EXPECT_EQ(command.options.TimeLimit.count(), c.limit);
+    }
 }
