@@ -197,9 +197,15 @@ bool StopCheck::due() const
 {
     if (options_.Stop.stop_requested())
         return true;
-    if (options_.TimeLimit.count() > 0 && std::chrono::steady_clock::now() - wallStart_ >= options_.TimeLimit)
+    // Compared in milliseconds: a limit of centuries in the clocks' own
+    // nanoseconds would overflow.
+    using std::chrono::duration_cast;
+    using std::chrono::milliseconds;
+    if (options_.TimeLimit.count() > 0
+        && duration_cast<milliseconds>(std::chrono::steady_clock::now() - wallStart_) >= options_.TimeLimit)
         return true;
-    return options_.CpuTimeLimit.count() > 0 && ThreadCpuTime() - cpuStart_ >= options_.CpuTimeLimit;
+    return options_.CpuTimeLimit.count() > 0
+        && duration_cast<milliseconds>(ThreadCpuTime() - cpuStart_) >= options_.CpuTimeLimit;
 }
 
 namespace {
@@ -307,16 +313,20 @@ public:
 private:
     // Counts nodes; stops at the budget, looks for a cancellation (one
     // atomic load) every few hundred nodes and reads the clocks for the time
-    // limits every few thousand, well under a millisecond apart.
+    // limits every few thousand, well under a millisecond apart. The budget
+    // and the time limits end the search only once it has a line to give,
+    // after its first playout; a cancellation ends it at once.
     void count(int n)
     {
         nodes_ += n;
-        if (nodes_ >= budget_)
-            stop_ = true;
         if (nodes_ >= nextCancelCheck_) {
             nextCancelCheck_ = nodes_ + 256;
             cancelled();
         }
+        if (bestScore_ == INT_MIN)
+            return;
+        if (nodes_ >= budget_)
+            stop_ = true;
         if (nodes_ >= nextCheck_) {
             nextCheck_ = nodes_ + 4096;
             if (stopCheck_.due()) {

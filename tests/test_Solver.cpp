@@ -465,6 +465,50 @@ TEST(Solver, TimeLimitsCutTheSearch)
     }
 }
 
+// Neither the smallest budget nor a limit of centuries may leave the search
+// without a line: a limit beyond what the clocks can count once ended the
+// search before its first playout, and a budget of one node too, and the
+// score reported was the lowest integer, with no moves.
+TEST(Solver, AnyBudgetAndAnyTimeLimitGiveALine)
+{
+    const std::int64_t centuries = std::numeric_limits<std::int64_t>::max() / 1000;
+    struct Limits {
+        const char* what;
+        std::int64_t budget;
+        std::int64_t wall, cpu;
+    };
+    const Limits limits[] = {
+        {"one node", 1, 0, 0},
+        {"two nodes", 2, 0, 0},
+        {"a wall-clock limit of centuries", 20'000, centuries, 0},
+        {"a processor-time limit of centuries", 20'000, 0, centuries},
+        {"the longest limits there are", 20'000, std::numeric_limits<std::int64_t>::max(),
+            std::numeric_limits<std::int64_t>::max()},
+    };
+    struct Board {
+        const char* what;
+        int columns, rows, kinds;
+    };
+    const Board boards[] = {{"beam", 40, 40, 3}, {"exact", 8, 8, 3}, {"beam, six kinds", 8, 8, 6}};
+    for (const Board& b : boards) {
+        GameState g;
+        Deal(g, b.columns, b.rows, b.kinds, 3);
+        const SolverBoard board(g);
+        for (const Limits& l : limits) {
+            SCOPED_TRACE(std::string(b.what) + ", " + l.what);
+            SolverOptions options = Budget(l.budget);
+            options.TimeLimit = std::chrono::milliseconds(l.wall);
+            options.CpuTimeLimit = std::chrono::milliseconds(l.cpu);
+            for (const ScoringRule rule : {ScoringRule::Game, ScoringRule::Classic}) {
+                const SolverResult result = Solve(board, rule, options);
+                ASSERT_FALSE(result.Moves.empty());
+                EXPECT_EQ(ScoreLine(board, rule, result.Moves), result.Score);
+                EXPECT_FALSE(result.Cut);
+            }
+        }
+    }
+}
+
 TEST(SolverBoard, TakesOnlyBoardsTheGameCanHold)
 {
     struct Case {
