@@ -51,7 +51,8 @@ ToolRun RunTool(const std::vector<std::string>& args, const std::string& input)
 {
     const std::string in = TempPath("in"), out = TempPath("out"), err = TempPath("err");
     std::ofstream(in, std::ios::binary) << input;
-    std::string command = Quote(ZEMMICK_SOLVE);
+    // A run that never ends fails the test instead of holding it up.
+    std::string command = "timeout 60 " + Quote(ZEMMICK_SOLVE);
     for (const std::string& arg : args)
         command += " " + Quote(arg);
     command += " <" + Quote(in) + " >" + Quote(out) + " 2>" + Quote(err);
@@ -136,6 +137,8 @@ TEST(SolveTool, MalformedBoardsAndCommandLinesGetOneMessageAndStatusTwo)
         {"a zero", {}, "102\n", "'0' is neither"},
         {"a tab", {}, "1\t2\n", "0x09"},
         {"41 columns", {}, row41 + "\n", "at most 40 columns"},
+        {"a line of a million cells", {}, std::string(1'000'000, '1'), "line 1 has more than 40 cells"},
+        {"an endless line", {"/dev/zero"}, "", "line 1, cell 1: the byte 0x00"},
         {"41 rows", {}, Lines(std::vector<std::string>(41, "12")), "more than 40 rows"},
         {"no input", {}, "", "the board is empty"},
         {"an empty line only", {}, "\n", "the board is empty"},

@@ -109,13 +109,22 @@ engine::SolverBoard ReadBoard(std::istream& in)
 {
     constexpr int Max = 40;
     std::vector<std::string> lines;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
+    while (in.peek() != std::char_traits<char>::eof()) {
         const int number = static_cast<int>(lines.size()) + 1;
         if (number > Max)
             Fail("the board has more than 40 rows");
+        // A line is read only as far as a board's can reach (a carriage
+        // return after 40 cells and one cell too many), so that an endless
+        // line, from a device or a stream without line ends, is refused at
+        // once instead of filling the memory.
+        std::string line;
+        for (int ch = in.get(); ch != std::char_traits<char>::eof() && ch != '\n'; ch = in.get()) {
+            line.push_back(static_cast<char>(ch));
+            if (line.size() > static_cast<std::size_t>(Max) + 1)
+                break;
+        }
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
         for (std::size_t i = 0; i < line.size(); ++i) {
             const char ch = line[i];
             if (ch != '.' && (ch < '1' || ch > '9'))
@@ -123,8 +132,8 @@ engine::SolverBoard ReadBoard(std::istream& in)
                     + Printable(ch) + " is neither a digit 1 to 9 nor '.'");
         }
         if (line.size() > static_cast<std::size_t>(Max))
-            Fail("line " + std::to_string(number) + " has " + std::to_string(line.size())
-                + " cells; a board has at most 40 columns");
+            Fail(
+                "line " + std::to_string(number) + " has more than 40 cells; a board has at most 40 columns");
         if (!lines.empty() && line.size() != lines.front().size())
             Fail("line " + std::to_string(number) + " has " + std::to_string(line.size())
                 + " cells, line 1 has " + std::to_string(lines.front().size())
