@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>

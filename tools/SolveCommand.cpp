@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <string_view>

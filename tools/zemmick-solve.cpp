@@ -7,16 +7,10 @@
 // output is "score N", then one line "column row" per move. A malformed
 // board or command line gets one message on standard error, nothing on
 // standard output, and exit status 2.
-#include <charconv>
-#include <cstdint>
-#include <cstdio>
 #include <fstream>
 #include <iostream>
-#include <optional>
 #include <sstream>
 #include <string>
-#include <string_view>
-#include <vector>
 
 #include "SolveCommand.h"
 #include "Solver.h"
