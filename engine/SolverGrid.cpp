@@ -103,7 +103,11 @@ int ListMoves(const Grid& grid, MoveInfo* out, Marks& marks)
     return count;
 }
 
-int PlayMove(Grid& grid, int start)
+namespace {
+
+// PlayMove, and with `Carry` the same moves made on `ids`, a value per cell
+// that travels with its panel.
+template <bool Carry> int Erase(Grid& grid, int start, [[maybe_unused]] PanelIds* ids)
 {
     std::uint8_t* const board = grid.cell.data();
     const int stride = grid.stride;
@@ -155,6 +159,9 @@ int PlayMove(Grid& grid, int start)
             continue;
         for (int r = write + 1; r <= h; ++r) {
             col[write] = col[r];
+            if constexpr (Carry)
+                (*ids)[static_cast<std::size_t>(c * stride + write)]
+                    = (*ids)[static_cast<std::size_t>(c * stride + r)];
             write += col[r] != 0;
         }
         std::memset(col + write, 0, static_cast<std::size_t>(h + 1 - write));
@@ -171,6 +178,9 @@ int PlayMove(Grid& grid, int start)
                 continue;
             if (write != c) {
                 std::memcpy(board + write * stride, board + c * stride, static_cast<std::size_t>(stride));
+                if constexpr (Carry)
+                    std::memcpy(ids->data() + write * stride, ids->data() + c * stride,
+                        static_cast<std::size_t>(stride) * sizeof(std::uint16_t));
                 grid.height[static_cast<std::size_t>(write)] = grid.height[static_cast<std::size_t>(c)];
             }
             ++write;
@@ -184,6 +194,18 @@ int PlayMove(Grid& grid, int start)
     grid.panels -= erased;
     grid.count[kind] -= erased;
     return erased;
+}
+
+} // namespace
+
+int PlayMove(Grid& grid, int start)
+{
+    return Erase<false>(grid, start, nullptr);
+}
+
+int PlayMove(Grid& grid, int start, PanelIds& ids)
+{
+    return Erase<true>(grid, start, &ids);
 }
 
 namespace {

@@ -134,6 +134,12 @@ int ListMoves(const Grid& grid, MoveInfo* out, Marks& marks);
 // and closes up emptied columns. Returns the number of panels erased.
 int PlayMove(Grid& grid, int cell);
 
+// A value per cell that moves with its panel: with the PlayMove below, each
+// panel keeps the number it was given however far it falls or slides. Cells
+// without a panel hold no meaningful value.
+using PanelIds = std::array<std::uint16_t, CellCount + CellPadding>;
+int PlayMove(Grid& grid, int cell, PanelIds& ids);
+
 // Scratch for PickMove: a byte per cell.
 using MoveMask = std::array<std::uint8_t, CellCount + CellPadding>;
 

@@ -13,6 +13,7 @@
 #include "Engine.h"
 #include "FakeBoardView.h"
 #include "Solver.h"
+#include "SolverSearch.h"
 
 using namespace engine;
 
@@ -362,7 +363,7 @@ TEST(Solver, WideBeamsKeepTheirLinesIntact)
 {
     const SearchCase cases[] = {
         {19, 9, 5, ScoringRule::Game, 1'500'000},
-        {15, 15, 5, ScoringRule::Classic, 1'500'000},
+        {21, 20, 5, ScoringRule::Classic, 1'500'000},
         {12, 25, 6, ScoringRule::Game, 1'000'000},
     };
     for (const SearchCase& c : cases) {
@@ -406,11 +407,13 @@ TEST(Solver, CancelReturnsTheBestLineSoFarAtOnce)
     struct Case {
         const char* what;
         int columns, rows, kinds;
+        ScoringRule rule = ScoringRule::Game;
     };
     const Case cases[] = {
         {"a 40 x 40 board (beam search)", 40, 40, 3},
         {"a 19 x 9 board (a beam of thousands of states)", 19, 9, 5},
         {"an 8 x 8 board (quick search before the exact one)", 8, 8, 3},
+        {"a 20 x 20 board under the classic rule (policy adaptation)", 20, 20, 5, ScoringRule::Classic},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -430,7 +433,7 @@ TEST(Solver, CancelReturnsTheBestLineSoFarAtOnce)
                 found = true;
                 improved.notify_one();
             };
-            result = Solve(board, ScoringRule::Game, options);
+            result = Solve(board, c.rule, options);
         });
         {
             // The search is under way once it has a line.
@@ -446,7 +449,7 @@ TEST(Solver, CancelReturnsTheBestLineSoFarAtOnce)
         EXPECT_LT(took, std::chrono::milliseconds(100));
         EXPECT_TRUE(result.Cut);
         EXPECT_FALSE(result.Moves.empty());
-        EXPECT_EQ(ScoreLine(board, ScoringRule::Game, result.Moves), result.Score);
+        EXPECT_EQ(ScoreLine(board, c.rule, result.Moves), result.Score);
     }
 }
 
@@ -612,4 +615,56 @@ TEST(NextMoveOnLine, FindsTheBoardAlongTheLineAndNothingOffIt)
     // The other first move leaves a board the line never passes.
     EXPECT_EQ(NextMoveOnLine(start, line, *BoardAfterLine(start, {{3, 1}})), std::nullopt);
     EXPECT_EQ(NextMoveOnLine(SolverBoard(), {}, start), std::nullopt) << "no line yet";
+}
+
+// The moves that carry a number with each panel make the same board as the
+// plain ones, and the numbers stay with their panels: a column only ever
+// holds panels of one first column in their first order, so the numbers,
+// given column by column from the bottom, keep rising up each column and
+// from each column to the next.
+TEST(SolverGrid, PanelsKeepTheirNumbersAsTheyFallAndSlide)
+{
+    std::mt19937 random(515);
+    for (int game = 0; game < 40; ++game) {
+        const int columns = 8 + static_cast<int>(random() % 33);
+        const int rows = 8 + static_cast<int>(random() % 33);
+        const int kinds = 3 + static_cast<int>(random() % 4);
+        SCOPED_TRACE(
+            "game " + std::to_string(game) + ": " + std::to_string(columns) + " x " + std::to_string(rows));
+        GameState g;
+        Deal(g, columns, rows, kinds, 600 + static_cast<std::uint32_t>(game));
+        solver::Grid plain = solver::ToGrid(SolverBoard(g));
+        solver::Grid carried = plain;
+        solver::PanelIds ids{};
+        std::vector<int> kindOf;
+        for (int c = 1; c <= carried.columns; ++c)
+            for (int r = 1; r <= carried.height[static_cast<std::size_t>(c)]; ++r) {
+                ids[static_cast<std::size_t>(carried.cellAt(c, r))]
+                    = static_cast<std::uint16_t>(kindOf.size());
+                kindOf.push_back(carried.at(c, r));
+            }
+        std::vector<solver::MoveInfo> moves(solver::Side * solver::Side / 2);
+        solver::Marks marks;
+        for (;;) {
+            const int n = solver::ListMoves(plain, moves.data(), marks);
+            if (n == 0)
+                break;
+            const int cell = moves[static_cast<std::size_t>(random() % static_cast<std::uint32_t>(n))].cell;
+            ASSERT_EQ(solver::PlayMove(carried, cell, ids), solver::PlayMove(plain, cell));
+            ASSERT_EQ(carried.columns, plain.columns);
+            ASSERT_EQ(carried.panels, plain.panels);
+            int last = -1;
+            for (int c = 1; c <= plain.columns; ++c) {
+                ASSERT_EQ(
+                    carried.height[static_cast<std::size_t>(c)], plain.height[static_cast<std::size_t>(c)]);
+                for (int r = 1; r <= plain.height[static_cast<std::size_t>(c)]; ++r) {
+                    ASSERT_EQ(carried.at(c, r), plain.at(c, r)) << "column " << c << ", row " << r;
+                    const int id = ids[static_cast<std::size_t>(carried.cellAt(c, r))];
+                    ASSERT_GT(id, last) << "column " << c << ", row " << r;
+                    ASSERT_EQ(kindOf[static_cast<std::size_t>(id)], carried.at(c, r));
+                    last = id;
+                }
+            }
+        }
+    }
 }
