@@ -43,8 +43,8 @@ double Exp(double x)
     const double f = (y - k) * 0.6931471805599453; // in [0, ln 2)
     // Taylor series of e^f to the 11th power.
     double p = 1.0 / 39916800.0;
-    for (const double c : {1.0 / 3628800.0, 1.0 / 362880.0, 1.0 / 40320.0, 1.0 / 5040.0, 1.0 / 720.0, 1.0 / 120.0,
-             1.0 / 24.0, 1.0 / 6.0, 0.5, 1.0, 1.0})
+    for (const double c : {1.0 / 3628800.0, 1.0 / 362880.0, 1.0 / 40320.0, 1.0 / 5040.0, 1.0 / 720.0,
+             1.0 / 120.0, 1.0 / 24.0, 1.0 / 6.0, 0.5, 1.0, 1.0})
         p = p * f + c;
     return std::ldexp(p, static_cast<int>(k));
 }
@@ -131,7 +131,8 @@ private:
                 int code = INT_MAX;
                 for (int i = 0; i < group_.size; ++i)
                     code = std::min<int>(code, ids[group_.cells[static_cast<std::size_t>(i)]]);
-                moves_[static_cast<std::size_t>(n++)] = {static_cast<Cell>(at), static_cast<std::uint8_t>(group_.kind), code};
+                moves_[static_cast<std::size_t>(n++)]
+                    = {static_cast<Cell>(at), static_cast<std::uint8_t>(group_.kind), code};
             }
         }
         return n;
@@ -311,7 +312,8 @@ private:
 
 } // namespace
 
-SolverResult SolveByPolicy(const Grid& grid, ScoringRule rule, const SolverOptions& options, const Tuning& tuning)
+SolverResult SolveByPolicy(
+    const Grid& grid, ScoringRule rule, const SolverOptions& options, const Tuning& tuning)
 {
     auto search = std::make_unique<PolicySearch>(grid, rule, options, tuning.level, tuning.width);
     search->run();
