@@ -159,16 +159,14 @@ private:
         const std::vector<double>& w = weights_[static_cast<std::size_t>(level)];
         for (std::size_t i = 0; i < w.size(); ++i)
             exps_[i] = Exp(w[i]);
-        expsOf_ = level;
     }
 
     // One playout with the weights of `level`; the line in `line`.
     int playout(int level, std::vector<Cell>& line)
     {
-        if (expsOf_ != level || expsStale_) {
-            refreshExps(level);
-            expsStale_ = false;
-        }
+        // Every playout follows a change of the weights: a copy or an
+        // adaptation.
+        refreshExps(level);
         Grid grid = root_;
         PanelIds ids = rootIds_;
         line.clear();
@@ -218,7 +216,6 @@ private:
         std::vector<double>& w = weights_[static_cast<std::size_t>(level)];
         for (const auto& [code, change] : changes_)
             w[static_cast<std::size_t>(code)] += change;
-        expsStale_ = true;
         count(static_cast<int>(line.size()) + 1);
     }
 
@@ -232,7 +229,6 @@ private:
                 score = playout(1, lines_[0]);
             } else {
                 weights_[static_cast<std::size_t>(l - 1)] = weights_[static_cast<std::size_t>(l)];
-                expsStale_ = true;
                 score = level(l - 1);
             }
             if (score >= best) {
@@ -291,9 +287,7 @@ private:
     int heldBack_ = 0;
 
     std::array<std::vector<double>, 5> weights_; // per level
-    std::vector<double> exps_; // e^weight of the level expsOf_
-    int expsOf_ = -1;
-    bool expsStale_ = true;
+    std::vector<double> exps_; // e^weight, of the level last refreshed
     std::array<std::vector<Cell>, 5> lines_; // the best line of each level
     std::vector<std::pair<int, double>> changes_;
     std::array<Coded, MaxMoves> moves_{};
