@@ -15,6 +15,7 @@
 // compiles this file so) and an exponential of its own, so that a seed and
 // a budget give the same line on every machine.
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <cmath>
 #include <memory>
@@ -46,7 +47,8 @@ double Exp(double x)
     for (const double c : {1.0 / 3628800.0, 1.0 / 362880.0, 1.0 / 40320.0, 1.0 / 5040.0, 1.0 / 720.0,
              1.0 / 120.0, 1.0 / 24.0, 1.0 / 6.0, 0.5, 1.0, 1.0})
         p = p * f + c;
-    return std::ldexp(p, static_cast<int>(k));
+    // 2^k built from its bits: k stays well inside the normal exponents.
+    return p * std::bit_cast<double>(static_cast<std::uint64_t>(static_cast<int>(k) + 1023) << 52);
 }
 
 class PolicySearch {
@@ -73,7 +75,7 @@ public:
         heldBack_ = most;
         for (int l = 0; l <= levels_; ++l) {
             weights_[static_cast<std::size_t>(l)].assign(static_cast<std::size_t>(std::max(n, 1)), 0.0);
-            lines_[static_cast<std::size_t>(l)].reserve(MaxMoves);
+            lines_[static_cast<std::size_t>(l)].reserve();
         }
         exps_.assign(static_cast<std::size_t>(std::max(n, 1)), 1.0);
         best_.reserve(MaxMoves);
@@ -83,7 +85,7 @@ public:
     void run()
     {
         if (!root_.moveRemains()) {
-            offer(EndPoints(root_, rule_), lines_[0]);
+            offer(EndPoints(root_, rule_), lines_[0].cells);
             return;
         }
         while (!stop_) {
@@ -115,24 +117,76 @@ private:
         int code; // the lowest panel number in the group
     };
 
+    // A line of play with the moves there were at each step: their codes,
+    // flagged when of the held-back kind, and which of them was played.
+    struct Line {
+        static constexpr std::uint16_t HeldBackFlag = 0x8000;
+        static constexpr std::uint16_t CodeMask = 0x7FFF;
+
+        std::vector<Cell> cells; // the moves played
+        std::vector<std::uint16_t> codes; // the moves there were, step by step
+        std::vector<std::uint32_t> ends; // where each step's moves end in codes
+        std::vector<std::uint32_t> chosen; // the one played, as an index in codes
+
+        void reserve()
+        {
+            cells.reserve(MaxMoves);
+            codes.reserve(static_cast<std::size_t>(MaxMoves) * 16);
+            ends.reserve(MaxMoves);
+            chosen.reserve(MaxMoves);
+        }
+        void clear()
+        {
+            cells.clear();
+            codes.clear();
+            ends.clear();
+            chosen.clear();
+        }
+        void add(const Coded* moves, int n, int played, int heldBack)
+        {
+            cells.push_back(moves[played].cell);
+            chosen.push_back(static_cast<std::uint32_t>(codes.size() + static_cast<std::size_t>(played)));
+            for (int i = 0; i < n; ++i)
+                codes.push_back(static_cast<std::uint16_t>(
+                    moves[i].code | (moves[i].kind == heldBack ? HeldBackFlag : 0)));
+            ends.push_back(static_cast<std::uint32_t>(codes.size()));
+        }
+    };
+
     // Every group of two or more, with its code; returns how many.
     int list(const Grid& grid, const PanelIds& ids)
     {
         marks_.next();
+        const int stride = grid.stride;
+        const std::uint8_t* const board = grid.cell.data();
         int n = 0;
         for (int c = 1; c <= grid.columns; ++c) {
             for (int r = 1; r <= grid.height[static_cast<std::size_t>(c)]; ++r) {
                 const int at = grid.cellAt(c, r);
                 if (marks_.seen(at))
                     continue;
-                CollectGroup(grid, at, group_, marks_);
-                if (group_.size < 2)
+                // A panel with no neighbour of its kind needs no search.
+                const std::uint8_t kind = board[at];
+                if (board[at + 1] != kind && board[at - 1] != kind && board[at + stride] != kind
+                    && board[at - stride] != kind)
                     continue;
-                int code = INT_MAX;
-                for (int i = 0; i < group_.size; ++i)
-                    code = std::min<int>(code, ids[group_.cells[static_cast<std::size_t>(i)]]);
-                moves_[static_cast<std::size_t>(n++)]
-                    = {static_cast<Cell>(at), static_cast<std::uint8_t>(group_.kind), code};
+                // The cells found are also the queue of cells to expand.
+                Cell* const cells = group_.cells.data();
+                cells[0] = static_cast<Cell>(at);
+                marks_.see(at);
+                int code = ids[static_cast<std::size_t>(at)];
+                int size = 1;
+                for (int i = 0; i < size; ++i) {
+                    const int from = cells[i];
+                    for (const int next : {from - stride, from + stride, from - 1, from + 1}) {
+                        if (board[next] == kind && !marks_.seen(next)) {
+                            marks_.see(next);
+                            cells[size++] = static_cast<Cell>(next);
+                            code = std::min<int>(code, ids[static_cast<std::size_t>(next)]);
+                        }
+                    }
+                }
+                moves_[static_cast<std::size_t>(n++)] = {static_cast<Cell>(at), kind, code};
             }
         }
         return n;
@@ -162,7 +216,7 @@ private:
     }
 
     // One playout with the weights of `level`; the line in `line`.
-    int playout(int level, std::vector<Cell>& line)
+    int playout(int level, Line& line)
     {
         // Every playout follows a change of the weights: a copy or an
         // adaptation.
@@ -183,46 +237,54 @@ private:
                 if (r < 0)
                     break;
             }
-            const Cell cell = moves_[static_cast<std::size_t>(i)].cell;
-            line.push_back(cell);
-            points += GroupPoints(PlayMove(grid, cell, ids));
+            line.add(moves_.data(), n, i, heldBack_);
+            points += GroupPoints(PlayMove(grid, moves_[static_cast<std::size_t>(i)].cell, ids));
         }
         const int score = points + EndPoints(grid, rule_);
         ++playouts_;
-        count(static_cast<int>(line.size()) + 1);
-        offer(score, line);
+        count(static_cast<int>(line.cells.size()) + 1);
+        offer(score, line.cells);
         return score;
     }
 
     // Moves the weights of `level` toward the line: the line's move gains
     // Alpha at each step, and every move there loses Alpha times its chance.
-    void adapt(int level, const std::vector<Cell>& line)
+    // The line holds the moves there were at each step, so no board is
+    // played again.
+    void adapt(int level, const Line& line)
     {
         refreshExps(level);
         changes_.clear();
-        Grid grid = root_;
-        PanelIds ids = rootIds_;
-        for (const Cell cell : line) {
-            const int n = list(grid, ids);
-            const double sum = weigh(n);
-            for (int i = 0; i < n; ++i) {
-                const Coded& m = moves_[static_cast<std::size_t>(i)];
-                changes_.push_back({m.code, -Alpha * shares_[static_cast<std::size_t>(i)] / sum});
-                if (m.cell == cell)
-                    changes_.push_back({m.code, Alpha});
+        std::size_t begin = 0;
+        for (std::size_t step = 0; step < line.cells.size(); ++step) {
+            const std::size_t end = line.ends[step];
+            double sum = 0;
+            for (std::size_t i = begin; i < end; ++i) {
+                const std::uint16_t code = line.codes[i];
+                double w = exps_[code & Line::CodeMask];
+                if ((code & Line::HeldBackFlag) != 0)
+                    w *= HeldBack;
+                shares_[i - begin] = w;
+                sum += w;
             }
-            PlayMove(grid, cell, ids);
+            for (std::size_t i = begin; i < end; ++i) {
+                const int code = line.codes[i] & Line::CodeMask;
+                changes_.push_back({code, -Alpha * shares_[i - begin] / sum});
+                if (i == line.chosen[step])
+                    changes_.push_back({code, Alpha});
+            }
+            begin = end;
         }
         std::vector<double>& w = weights_[static_cast<std::size_t>(level)];
         for (const auto& [code, change] : changes_)
             w[static_cast<std::size_t>(code)] += change;
-        count(static_cast<int>(line.size()) + 1);
+        count(static_cast<int>(line.cells.size()) + 1);
     }
 
     int level(int l)
     {
         int best = INT_MIN;
-        std::vector<Cell>& bestLine = lines_[static_cast<std::size_t>(l)];
+        Line& bestLine = lines_[static_cast<std::size_t>(l)];
         for (int i = 0; i < iterations_ && !stop_; ++i) {
             int score;
             if (l == 1) {
@@ -288,7 +350,7 @@ private:
 
     std::array<std::vector<double>, 5> weights_; // per level
     std::vector<double> exps_; // e^weight, of the level last refreshed
-    std::array<std::vector<Cell>, 5> lines_; // the best line of each level
+    std::array<Line, 5> lines_; // the best line of each level
     std::vector<std::pair<int, double>> changes_;
     std::array<Coded, MaxMoves> moves_{};
     std::array<double, MaxMoves> shares_{};
