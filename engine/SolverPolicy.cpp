@@ -91,6 +91,7 @@ public:
         while (!stop_) {
             std::fill(weights_[static_cast<std::size_t>(levels_)].begin(),
                 weights_[static_cast<std::size_t>(levels_)].end(), 0.0);
+            expsLevel_ = -1;
             level(levels_);
         }
     }
@@ -208,8 +209,13 @@ private:
         return sum;
     }
 
+    // Makes exps_ hold e^weight for the weights of `level`, unless they
+    // already do.
     void refreshExps(int level)
     {
+        if (expsLevel_ == level)
+            return;
+        expsLevel_ = level;
         const std::vector<double>& w = weights_[static_cast<std::size_t>(level)];
         for (std::size_t i = 0; i < w.size(); ++i)
             exps_[i] = Exp(w[i]);
@@ -218,8 +224,6 @@ private:
     // One playout with the weights of `level`; the line in `line`.
     int playout(int level, Line& line)
     {
-        // Every playout follows a change of the weights: a copy or an
-        // adaptation.
         refreshExps(level);
         Grid grid = root_;
         PanelIds ids = rootIds_;
@@ -276,6 +280,7 @@ private:
             begin = end;
         }
         std::vector<double>& w = weights_[static_cast<std::size_t>(level)];
+        expsLevel_ = -1;
         for (const auto& [code, change] : changes_)
             w[static_cast<std::size_t>(code)] += change;
         count(static_cast<int>(line.cells.size()) + 1);
@@ -291,6 +296,7 @@ private:
                 score = playout(1, lines_[0]);
             } else {
                 weights_[static_cast<std::size_t>(l - 1)] = weights_[static_cast<std::size_t>(l)];
+                expsLevel_ = -1;
                 score = level(l - 1);
             }
             if (score >= best) {
@@ -349,7 +355,8 @@ private:
     int heldBack_ = 0;
 
     std::array<std::vector<double>, 5> weights_; // per level
-    std::vector<double> exps_; // e^weight, of the level last refreshed
+    std::vector<double> exps_; // e^weight for the weights of expsLevel_
+    int expsLevel_ = -1; // -1 when the weights changed since
     std::array<Line, 5> lines_; // the best line of each level
     std::vector<std::pair<int, double>> changes_;
     std::array<Coded, MaxMoves> moves_{};
