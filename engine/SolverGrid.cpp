@@ -106,8 +106,8 @@ int ListMoves(const Grid& grid, MoveInfo* out, Marks& marks)
 namespace {
 
 // PlayMove, and with `Carry` the same moves made on `ids`, a value per cell
-// that travels with its panel.
-template <bool Carry> int Erase(Grid& grid, int start, [[maybe_unused]] PanelIds* ids)
+// that travels with its panel; with `span`, the columns the move changed.
+template <bool Carry> int Erase(Grid& grid, int start, [[maybe_unused]] PanelIds* ids, MoveSpan* span)
 {
     std::uint8_t* const board = grid.cell.data();
     const int stride = grid.stride;
@@ -136,6 +136,7 @@ template <bool Carry> int Erase(Grid& grid, int start, [[maybe_unused]] PanelIds
     }
     const int firstColumn = low / stride;
     const int lastColumn = high / stride;
+    const int columnsBefore = grid.columns;
 
     // Let the panels above each gap fall: compact each column from its
     // lowest gap up, and empty what is left above.
@@ -193,6 +194,8 @@ template <bool Carry> int Erase(Grid& grid, int start, [[maybe_unused]] PanelIds
 
     grid.panels -= erased;
     grid.count[kind] -= erased;
+    if (span != nullptr)
+        *span = {firstColumn, lastColumn, columnsBefore - grid.columns};
     return erased;
 }
 
@@ -200,12 +203,103 @@ template <bool Carry> int Erase(Grid& grid, int start, [[maybe_unused]] PanelIds
 
 int PlayMove(Grid& grid, int start)
 {
-    return Erase<false>(grid, start, nullptr);
+    return Erase<false>(grid, start, nullptr, nullptr);
 }
 
 int PlayMove(Grid& grid, int start, PanelIds& ids)
 {
-    return Erase<true>(grid, start, &ids);
+    return Erase<true>(grid, start, &ids, nullptr);
+}
+
+int PlayMove(Grid& grid, int start, PanelIds& ids, MoveSpan& span)
+{
+    return Erase<true>(grid, start, &ids, &span);
+}
+
+int CodedMoves::scan(const Grid& grid, const PanelIds& ids, int from, int to, CodedMove* out)
+{
+    marks_.next();
+    const int stride = grid.stride;
+    const std::uint8_t* const board = grid.cell.data();
+    int n = 0;
+    for (int c = from; c <= to; ++c) {
+        for (int r = 1; r <= grid.height[static_cast<std::size_t>(c)]; ++r) {
+            const int at = grid.cellAt(c, r);
+            if (marks_.seen(at))
+                continue;
+            // A panel with no neighbour of its kind needs no search.
+            const std::uint8_t kind = board[at];
+            if (board[at + 1] != kind && board[at - 1] != kind && board[at + stride] != kind
+                && board[at - stride] != kind)
+                continue;
+            // The cells found are also the queue of cells to expand.
+            queue_[0] = static_cast<Cell>(at);
+            marks_.see(at);
+            int size = 1;
+            int high = at;
+            for (int i = 0; i < size; ++i) {
+                const int cell = queue_[static_cast<std::size_t>(i)];
+                high = std::max(high, cell);
+                for (const int next : {cell - stride, cell + stride, cell - 1, cell + 1}) {
+                    if (board[next] == kind && !marks_.seen(next)) {
+                        marks_.see(next);
+                        queue_[static_cast<std::size_t>(size++)] = static_cast<Cell>(next);
+                    }
+                }
+            }
+            // Numbers rise in scan order, so the first cell's is the lowest.
+            out[n++] = {static_cast<Cell>(at), ids[static_cast<std::size_t>(at)], kind,
+                static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(high / stride)};
+        }
+    }
+    return n;
+}
+
+void CodedMoves::list(const Grid& grid, const PanelIds& ids)
+{
+    size_ = scan(grid, ids, 1, grid.columns, lists_[current_].data());
+}
+
+void CodedMoves::update(const Grid& grid, const PanelIds& ids, const MoveSpan& span)
+{
+    // Columns left of span.first and right of span.last are as they were
+    // (those on the right moved left by span.closed), so a panel two
+    // columns or more away from the changed ones has the neighbours it had,
+    // and a group wholly that far away is unchanged. The groups in columns
+    // from..to are listed again, `from` lowered until no group kept on the
+    // left reaches it, so that none is listed twice.
+    const CodedMove* const moves = lists_[current_].data();
+    int from = std::max(span.first - 1, 1);
+    const int to = span.last + 1;
+    for (bool lowered = true; lowered;) {
+        lowered = false;
+        for (int i = 0; i < size_ && moves[i].first < from; ++i) {
+            if (moves[i].last >= from) {
+                from = moves[i].first;
+                lowered = true;
+            }
+        }
+    }
+    int kept = 0;
+    while (kept < size_ && moves[kept].first < from)
+        ++kept;
+    int tail = size_;
+    while (tail > kept && moves[tail - 1].first > to)
+        --tail;
+    CodedMove* const next = lists_[1 - current_].data();
+    std::copy(moves, moves + kept, next);
+    int n = kept + scan(grid, ids, from, std::min(to - span.closed, grid.columns), next + kept);
+    // The groups on the right moved left with their columns.
+    const int shift = span.closed * grid.stride;
+    for (int i = tail; i < size_; ++i) {
+        CodedMove m = moves[i];
+        m.cell = static_cast<Cell>(m.cell - shift);
+        m.first = static_cast<std::uint8_t>(m.first - span.closed);
+        m.last = static_cast<std::uint8_t>(m.last - span.closed);
+        next[n++] = m;
+    }
+    current_ = 1 - current_;
+    size_ = n;
 }
 
 namespace {

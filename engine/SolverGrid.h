@@ -140,6 +140,53 @@ int PlayMove(Grid& grid, int cell);
 using PanelIds = std::array<std::uint16_t, CellCount + CellPadding>;
 int PlayMove(Grid& grid, int cell, PanelIds& ids);
 
+// The columns a move changed: the group lay in columns first..last, and
+// `closed` columns among them emptied and closed up (the columns right of
+// `last` moved left by as many). Columns left of `first` are as they were.
+struct MoveSpan {
+    int first;
+    int last;
+    int closed;
+};
+int PlayMove(Grid& grid, int cell, PanelIds& ids, MoveSpan& span);
+
+// Every group of two or more on a board whose panels carry numbers given in
+// scan order (column by column from the bottom left, as they keep rising
+// in that order however the panels fall and slide), each with its code: the
+// number of its first panel. After a move, only the columns near the ones
+// it changed are listed again; the list is the same as listing the whole
+// board, in scan order.
+struct CodedMove {
+    Cell cell; // the group's first cell in scan order
+    std::uint16_t code;
+    std::uint8_t kind;
+    std::uint8_t first; // the columns the group spans
+    std::uint8_t last;
+};
+
+class CodedMoves {
+public:
+    // Lists the whole board.
+    void list(const Grid& grid, const PanelIds& ids);
+    // Lists again after a move made with the PlayMove above that gave `span`.
+    void update(const Grid& grid, const PanelIds& ids, const MoveSpan& span);
+
+    int size() const { return size_; }
+    const CodedMove* data() const { return lists_[current_].data(); }
+    const CodedMove& operator[](int i) const { return data()[i]; }
+
+private:
+    // Appends the groups whose first cell lies in columns from..to.
+    int scan(const Grid& grid, const PanelIds& ids, int from, int to, CodedMove* out);
+
+    // The list, and room for the next one.
+    std::array<std::array<CodedMove, Side * Side / 2>, 2> lists_;
+    std::size_t current_ = 0;
+    std::array<Cell, Side * Side> queue_;
+    int size_ = 0;
+    Marks marks_;
+};
+
 // Scratch for PickMove: a byte per cell.
 using MoveMask = std::array<std::uint8_t, CellCount + CellPadding>;
 

@@ -112,12 +112,6 @@ public:
     }
 
 private:
-    struct Coded {
-        Cell cell;
-        std::uint8_t kind;
-        int code; // the lowest panel number in the group
-    };
-
     // A line of play with the moves there were at each step: their codes,
     // flagged when of the held-back kind, and which of them was played.
     struct Line {
@@ -143,7 +137,7 @@ private:
             ends.clear();
             chosen.clear();
         }
-        void add(const Coded* moves, int n, int played, int heldBack)
+        void add(const CodedMove* moves, int n, int played, int heldBack)
         {
             cells.push_back(moves[played].cell);
             chosen.push_back(static_cast<std::uint32_t>(codes.size() + static_cast<std::size_t>(played)));
@@ -154,53 +148,14 @@ private:
         }
     };
 
-    // Every group of two or more, with its code; returns how many.
-    int list(const Grid& grid, const PanelIds& ids)
-    {
-        marks_.next();
-        const int stride = grid.stride;
-        const std::uint8_t* const board = grid.cell.data();
-        int n = 0;
-        for (int c = 1; c <= grid.columns; ++c) {
-            for (int r = 1; r <= grid.height[static_cast<std::size_t>(c)]; ++r) {
-                const int at = grid.cellAt(c, r);
-                if (marks_.seen(at))
-                    continue;
-                // A panel with no neighbour of its kind needs no search.
-                const std::uint8_t kind = board[at];
-                if (board[at + 1] != kind && board[at - 1] != kind && board[at + stride] != kind
-                    && board[at - stride] != kind)
-                    continue;
-                // The cells found are also the queue of cells to expand.
-                Cell* const cells = group_.cells.data();
-                cells[0] = static_cast<Cell>(at);
-                marks_.see(at);
-                int code = ids[static_cast<std::size_t>(at)];
-                int size = 1;
-                for (int i = 0; i < size; ++i) {
-                    const int from = cells[i];
-                    for (const int next : {from - stride, from + stride, from - 1, from + 1}) {
-                        if (board[next] == kind && !marks_.seen(next)) {
-                            marks_.see(next);
-                            cells[size++] = static_cast<Cell>(next);
-                            code = std::min<int>(code, ids[static_cast<std::size_t>(next)]);
-                        }
-                    }
-                }
-                moves_[static_cast<std::size_t>(n++)] = {static_cast<Cell>(at), kind, code};
-            }
-        }
-        return n;
-    }
-
     // The weight of each listed move under the weights of `level`, in
     // shares_; returns their sum.
     double weigh(int n)
     {
         double sum = 0;
         for (int i = 0; i < n; ++i) {
-            const Coded& m = moves_[static_cast<std::size_t>(i)];
-            double w = exps_[static_cast<std::size_t>(m.code)];
+            const CodedMove& m = moves_[i];
+            double w = exps_[m.code];
             if (m.kind == heldBack_)
                 w *= HeldBack;
             shares_[static_cast<std::size_t>(i)] = w;
@@ -229,8 +184,9 @@ private:
         PanelIds ids = rootIds_;
         line.clear();
         int points = 0;
+        moves_.list(grid, ids);
         for (;;) {
-            const int n = list(grid, ids);
+            const int n = moves_.size();
             if (n == 0)
                 break;
             const double sum = weigh(n);
@@ -242,7 +198,9 @@ private:
                     break;
             }
             line.add(moves_.data(), n, i, heldBack_);
-            points += GroupPoints(PlayMove(grid, moves_[static_cast<std::size_t>(i)].cell, ids));
+            MoveSpan span;
+            points += GroupPoints(PlayMove(grid, moves_[i].cell, ids, span));
+            moves_.update(grid, ids, span);
         }
         const int score = points + EndPoints(grid, rule_);
         ++playouts_;
@@ -359,10 +317,8 @@ private:
     int expsLevel_ = -1; // -1 when the weights changed since
     std::array<Line, 5> lines_; // the best line of each level
     std::vector<std::pair<int, double>> changes_;
-    std::array<Coded, MaxMoves> moves_{};
+    CodedMoves moves_;
     std::array<double, MaxMoves> shares_{};
-    Group group_;
-    Marks marks_;
 
     std::int64_t nodes_ = 0;
     std::int64_t playouts_ = 0;

@@ -5,10 +5,12 @@
 #include <condition_variable>
 #include <limits>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <random>
 #include <sstream>
 #include <thread>
+#include <tuple>
 
 #include "Engine.h"
 #include "FakeBoardView.h"
@@ -622,7 +624,10 @@ TEST(NextMoveOnLine, FindsTheBoardAlongTheLineAndNothingOffIt)
 // holds panels of one first column in their first order, so the numbers,
 // given column by column from the bottom, keep rising up each column and
 // from each column to the next.
-TEST(SolverGrid, PanelsKeepTheirNumbersAsTheyFallAndSlide)
+// The panels' numbers follow them through every move, and the list of
+// groups with their codes, updated move by move, stays the list of the
+// whole board.
+TEST(SolverGrid, PanelsKeepTheirNumbersAndGroupsTheirCodesAsTheyFallAndSlide)
 {
     std::mt19937 random(515);
     for (int game = 0; game < 40; ++game) {
@@ -645,12 +650,29 @@ TEST(SolverGrid, PanelsKeepTheirNumbersAsTheyFallAndSlide)
             }
         std::vector<solver::MoveInfo> moves(solver::Side * solver::Side / 2);
         solver::Marks marks;
-        for (;;) {
+        auto updated = std::make_unique<solver::CodedMoves>();
+        auto listed = std::make_unique<solver::CodedMoves>();
+        updated->list(carried, ids);
+        for (int move = 1;; ++move) {
             const int n = solver::ListMoves(plain, moves.data(), marks);
+            listed->list(carried, ids);
+            ASSERT_EQ(updated->size(), n) << "move " << move;
+            ASSERT_EQ(listed->size(), n);
+            for (int i = 0; i < n; ++i) {
+                const solver::CodedMove& m = (*updated)[i];
+                const solver::CodedMove& fresh = (*listed)[i];
+                ASSERT_EQ(m.cell, moves[static_cast<std::size_t>(i)].cell)
+                    << "move " << move << ", group " << i;
+                ASSERT_EQ(m.kind, moves[static_cast<std::size_t>(i)].kind);
+                ASSERT_EQ(m.code, ids[m.cell]);
+                ASSERT_EQ(std::tie(m.first, m.last), std::tie(fresh.first, fresh.last));
+            }
             if (n == 0)
                 break;
             const int cell = moves[static_cast<std::size_t>(random() % static_cast<std::uint32_t>(n))].cell;
-            ASSERT_EQ(solver::PlayMove(carried, cell, ids), solver::PlayMove(plain, cell));
+            solver::MoveSpan span;
+            ASSERT_EQ(solver::PlayMove(carried, cell, ids, span), solver::PlayMove(plain, cell));
+            updated->update(carried, ids, span);
             ASSERT_EQ(carried.columns, plain.columns);
             ASSERT_EQ(carried.panels, plain.panels);
             int last = -1;
