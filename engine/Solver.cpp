@@ -742,12 +742,57 @@ private:
 
 } // namespace
 
+namespace {
+
+// The beam with half of the budget and of each time limit, then the policy
+// adaptation from the beam's line with what is left.
+SolverResult SolveByRelay(const SolverBoard& board, const Grid& grid, ScoringRule rule,
+    const SolverOptions& options, const Tuning& tuning)
+{
+    const auto wallStart = std::chrono::steady_clock::now();
+    const auto cpuStart = StopCheck::ThreadCpuTime();
+    SolverOptions half = options;
+    half.Budget = std::max<std::int64_t>(options.Budget / 2, 1);
+    half.TimeLimit = options.TimeLimit / 2;
+    half.CpuTimeLimit = options.CpuTimeLimit / 2;
+    if (options.TimeLimit.count() > 0)
+        half.TimeLimit = std::max(half.TimeLimit, std::chrono::milliseconds(1));
+    if (options.CpuTimeLimit.count() > 0)
+        half.CpuTimeLimit = std::max(half.CpuTimeLimit, std::chrono::milliseconds(1));
+    const SolverResult beam = SolveWith(board, rule, half, {Method::Beam, 0, 0, tuning.sample});
+    // A beam that left no position out has the best line already.
+    if (options.Stop.stop_requested() || beam.Moves.empty() || beam.Proven)
+        return beam;
+
+    // The rest of each limit; a limit already spent leaves a millisecond,
+    // which ends the search at its first look at the clock.
+    auto rest = [](std::chrono::milliseconds limit, auto spent) {
+        if (limit.count() <= 0)
+            return limit;
+        return std::max(limit - std::chrono::duration_cast<std::chrono::milliseconds>(spent),
+            std::chrono::milliseconds(1));
+    };
+    SolverOptions second = options;
+    second.Budget = std::max<std::int64_t>(options.Budget - beam.Nodes, 1);
+    second.TimeLimit = rest(options.TimeLimit, std::chrono::steady_clock::now() - wallStart);
+    second.CpuTimeLimit = rest(options.CpuTimeLimit, StopCheck::ThreadCpuTime() - cpuStart);
+    SolverResult result
+        = SolveByPolicy(grid, rule, second, {Method::Policy, tuning.level, tuning.width, 0}, &beam);
+    result.Nodes += beam.Nodes;
+    result.Playouts += beam.Playouts;
+    return result;
+}
+
+} // namespace
+
 SolverResult SolveWith(
     const SolverBoard& board, ScoringRule rule, const SolverOptions& options, const Tuning& tuning)
 {
     const Grid grid = ToGrid(board);
     if (tuning.method == Method::Policy)
         return SolveByPolicy(grid, rule, options, tuning);
+    if (tuning.method == Method::Relay)
+        return SolveByRelay(board, grid, rule, options, tuning);
     auto searcher = std::make_unique<Searcher>(grid, rule, options);
     searcher->run(tuning);
     return searcher->result();
@@ -769,9 +814,13 @@ SolverResult Solve(const SolverBoard& board, ScoringRule rule, const SolverOptio
         return SolveExactly(board, rule, options);
     // Under the classic rule, whose clearing bonus rewards lines planned to
     // the end, the policy adaptation does better on the boards it was
-    // measured on; the beam does everything else.
+    // measured on.
     if (rule == ScoringRule::Classic && board.columns() * board.rows() <= solver::PolicyCells)
         return solver::SolveWith(board, rule, options, solver::PolicyTuning);
+    // Under the game's rule, on the smaller boards the policy adaptation
+    // carries the beam's line further; the beam alone does everything else.
+    if (rule == ScoringRule::Game && board.columns() * board.rows() <= solver::RelayCells)
+        return solver::SolveWith(board, rule, options, solver::RelayTuning);
     return solver::SolveWith(board, rule, options, solver::BeamTuning);
 }
 

@@ -92,7 +92,49 @@ public:
             std::fill(weights_[static_cast<std::size_t>(levels_)].begin(),
                 weights_[static_cast<std::size_t>(levels_)].end(), 0.0);
             expsLevel_ = -1;
+            if (started_)
+                adapt(levels_, start_);
             level(levels_);
+        }
+    }
+
+    // Takes a line from the root, as Solve gives it, as the best so far: the
+    // search learns from it at each start and keeps it as its top level's
+    // best until it finds a better one. A line that leaves the root's moves
+    // is not taken.
+    void startFrom(const SolverResult& line)
+    {
+        Grid grid = root_;
+        PanelIds ids = rootIds_;
+        start_.clear();
+        moves_.list(grid, ids);
+        int points = 0;
+        for (const SolverMove& move : line.Moves) {
+            if (move.Column < 1 || move.Column > grid.columns || move.Row < 1
+                || move.Row > grid.height[static_cast<std::size_t>(move.Column)])
+                return;
+            // The group is listed under its first cell in scan order, its
+            // lowest cell number.
+            marks_.next();
+            CollectGroup(grid, grid.cellAt(move.Column, move.Row), group_, marks_);
+            const Cell first = *std::min_element(group_.cells.begin(), group_.cells.begin() + group_.size);
+            int i = 0;
+            while (i < moves_.size() && moves_[i].cell != first)
+                ++i;
+            if (i == moves_.size())
+                return;
+            start_.add(moves_.data(), moves_.size(), i, heldBack_);
+            MoveSpan span;
+            points += GroupPoints(PlayMove(grid, first, ids, span));
+            moves_.update(grid, ids, span);
+        }
+        count(static_cast<int>(start_.cells.size()) + 1);
+        started_ = true;
+        startScore_ = points + EndPoints(grid, rule_);
+        // The one who gave the line has reported its score already.
+        if (startScore_ > bestScore_) {
+            bestScore_ = startScore_;
+            best_ = start_.cells;
         }
     }
 
@@ -248,6 +290,10 @@ private:
     {
         int best = INT_MIN;
         Line& bestLine = lines_[static_cast<std::size_t>(l)];
+        if (l == levels_ && started_) {
+            best = startScore_;
+            bestLine = start_;
+        }
         for (int i = 0; i < iterations_ && !stop_; ++i) {
             int score;
             if (l == 1) {
@@ -316,6 +362,11 @@ private:
     std::vector<double> exps_; // e^weight for the weights of expsLevel_
     int expsLevel_ = -1; // -1 when the weights changed since
     std::array<Line, 5> lines_; // the best line of each level
+    Line start_; // the line given to start from, if any
+    bool started_ = false;
+    int startScore_ = 0;
+    Group group_;
+    Marks marks_;
     std::vector<std::pair<int, double>> changes_;
     CodedMoves moves_;
     std::array<double, MaxMoves> shares_{};
@@ -331,10 +382,12 @@ private:
 
 } // namespace
 
-SolverResult SolveByPolicy(
-    const Grid& grid, ScoringRule rule, const SolverOptions& options, const Tuning& tuning)
+SolverResult SolveByPolicy(const Grid& grid, ScoringRule rule, const SolverOptions& options,
+    const Tuning& tuning, const SolverResult* start)
 {
     auto search = std::make_unique<PolicySearch>(grid, rule, options, tuning.level, tuning.width);
+    if (start != nullptr)
+        search->startFrom(*start);
     search->run();
     return search->result();
 }

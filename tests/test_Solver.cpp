@@ -387,6 +387,47 @@ TEST(Solver, WideBeamsKeepTheirLinesIntact)
     }
 }
 
+// On the smaller boards under the game's rule, the policy adaptation takes
+// over the beam's line: the relay never ends below what the beam found with
+// its half of the budget, and now and then goes past it.
+TEST(Solver, TheRelayCarriesTheBeamsLineFurther)
+{
+    const SearchCase cases[] = {
+        {19, 9, 5, ScoringRule::Game, 200'000},
+        {12, 12, 3, ScoringRule::Game, 200'000},
+        {16, 15, 4, ScoringRule::Game, 200'000},
+    };
+    int further = 0;
+    for (const SearchCase& c : cases) {
+        for (std::uint32_t deal = 1; deal <= 3; ++deal) {
+            SCOPED_TRACE(std::to_string(c.columns) + " x " + std::to_string(c.rows) + ", deal "
+                + std::to_string(deal));
+            GameState g;
+            Deal(g, c.columns, c.rows, c.kinds, deal);
+            const SolverBoard board(g);
+            const SolverResult beam
+                = solver::SolveWith(board, c.rule, Budget(c.budget / 2, deal), solver::BeamTuning);
+            const SolverResult relay = Solve(board, c.rule, Budget(c.budget, deal));
+            EXPECT_GE(relay.Score, beam.Score);
+            EXPECT_EQ(ScoreLine(board, c.rule, relay.Moves), relay.Score);
+            EXPECT_LE(relay.Nodes, c.budget + 1'000);
+            further += relay.Score > beam.Score ? 1 : 0;
+        }
+    }
+    EXPECT_GT(further, 0);
+
+    // A beam that leaves no position out has the best line, and says so.
+    SolverBoard board(9, 5, 8);
+    std::mt19937 random(12);
+    for (int c = 1; c <= 9; ++c)
+        for (int r = 1; r <= 5; ++r)
+            board.set(c, r, 1 + static_cast<int>(random() % 8));
+    ASSERT_FALSE(solver::ExactSearchFits(board));
+    const SolverResult proven = Solve(board, ScoringRule::Game, Budget(200'000));
+    EXPECT_TRUE(proven.Proven);
+    EXPECT_EQ(ScoreLine(board, ScoringRule::Game, proven.Moves), proven.Score);
+}
+
 TEST(Solver, WorkersOnTheirOwnCopiesGiveTheSameLineAsAlone)
 {
     GameState g;
@@ -413,7 +454,7 @@ TEST(Solver, CancelReturnsTheBestLineSoFarAtOnce)
     };
     const Case cases[] = {
         {"a 40 x 40 board (beam search)", 40, 40, 3},
-        {"a 19 x 9 board (a beam of thousands of states)", 19, 9, 5},
+        {"a 19 x 9 board (the beam, then the policy adaptation)", 19, 9, 5},
         {"an 8 x 8 board (quick search before the exact one)", 8, 8, 3},
         {"a 20 x 20 board under the classic rule (policy adaptation)", 20, 20, 5, ScoringRule::Classic},
     };
