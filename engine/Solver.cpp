@@ -740,10 +740,6 @@ private:
     std::vector<Cell> spareLines_;
 };
 
-} // namespace
-
-namespace {
-
 // The beam with half of the budget and of each time limit, then the policy
 // adaptation from the beam's line with what is left.
 SolverResult SolveByRelay(const SolverBoard& board, const Grid& grid, ScoringRule rule,

@@ -10,6 +10,9 @@
 // playouts. When the top level ends, the search starts again from even
 // weights while budget is left. The kind with most panels at the start is
 // held back in the playouts, as in the beam's, through a fixed low weight.
+// Given a line to start from (the beam's, in the relay), the search learns
+// from it at each start and keeps it as its best until it finds a better
+// one.
 //
 // The arithmetic is plain IEEE double with no fused operations (the build
 // compiles this file so) and an exponential of its own, so that a seed and
