@@ -3,7 +3,7 @@
 //
 //   solver_quality table     [--jobs N] [--update] [--size CxRxK]
 //                                                    ratios at 200 ms and 1 s
-//   solver_quality reference [--jobs N] [--seconds S] [--skip-stored]
+//   solver_quality reference [--jobs N] [--seconds S] [--skip-stored] [--size CxRxK]
 //                                                    the 30-second lines
 //   solver_quality classic   [--jobs N] [--boards B] [--seconds S,...]
 //   solver_quality methods   [--jobs N]              the search methods compared
@@ -200,9 +200,11 @@ Line Checked(const Size& size, int seed, ScoringRule rule, const SolverResult& r
     return Line{result.Score, result.Proven, result.Moves};
 }
 
-int MakeReference(int jobs, int seconds, bool skipStored)
+int MakeReference(int jobs, int seconds, bool skipStored, const std::string& only)
 {
     for (const Size& size : Sizes) {
+        if (!only.empty() && size.name() != only)
+            continue;
         std::map<int, Line> lines = ReadReference(size);
         const std::map<int, Line> stored = lines;
         std::mutex mutex;
@@ -425,7 +427,7 @@ int main(int argc, char** argv)
     if (mode == "table")
         return Table(jobs, update, size);
     if (mode == "reference")
-        return MakeReference(jobs, seconds, skipStored);
+        return MakeReference(jobs, seconds, skipStored, size);
     if (mode == "classic")
         return Classic(jobs, boards, classicSeconds);
     if (mode == "methods")
