@@ -232,21 +232,8 @@ int CodedMoves::scan(const Grid& grid, const PanelIds& ids, int from, int to, Co
             if (board[at + 1] != kind && board[at - 1] != kind && board[at + stride] != kind
                 && board[at - stride] != kind)
                 continue;
-            // The cells found are also the queue of cells to expand.
-            queue_[0] = static_cast<Cell>(at);
-            marks_.see(at);
-            int size = 1;
-            int high = at;
-            for (int i = 0; i < size; ++i) {
-                const int cell = queue_[static_cast<std::size_t>(i)];
-                high = std::max(high, cell);
-                for (const int next : {cell - stride, cell + stride, cell - 1, cell + 1}) {
-                    if (board[next] == kind && !marks_.seen(next)) {
-                        marks_.see(next);
-                        queue_[static_cast<std::size_t>(size++)] = static_cast<Cell>(next);
-                    }
-                }
-            }
+            CollectGroup(grid, at, group_, marks_);
+            const int high = *std::max_element(group_.cells.begin(), group_.cells.begin() + group_.size);
             // Numbers rise in scan order, so the first cell's is the lowest.
             out[n++] = {static_cast<Cell>(at), ids[static_cast<std::size_t>(at)], kind,
                 static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(high / stride)};

@@ -182,7 +182,7 @@ private:
     // The list, and room for the next one.
     std::array<std::array<CodedMove, Side * Side / 2>, 2> lists_;
     std::size_t current_ = 0;
-    std::array<Cell, Side * Side> queue_;
+    Group group_;
     int size_ = 0;
     Marks marks_;
 };
