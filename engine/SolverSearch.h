@@ -58,7 +58,8 @@ struct Tuning {
     int level = 1;
     // Nested: at most this many moves are tried per step at level 1, 0 for
     // all. Beam: the beam's width, 0 to fit it to the budget. Policy and
-    // Relay: the policy adaptation's searches one level down at each level.
+    // Relay: the policy adaptation's searches one level down at each level;
+    // Relay: 0 to fit them to the nodes left after the beam.
     int width = 0;
     // Beam and Relay: at most this many moves of each beam state are tried,
     // 0 for all.
@@ -80,11 +81,12 @@ inline constexpr int PolicyCells = 400;
 // Under the game's rule on boards of up to 240 cells too large for the
 // exact search: the relay of the beam and the policy adaptation. The beam
 // gets half of the budget and of the time; the policy adaptation of level 2
-// with 100 searches per level spends the rest, learning from the beam's
-// line at each start and keeping it as its best until it finds a better
-// one. On 19 x 9 boards with 5 kinds it scores higher than either alone
-// for the same time; on 20 x 15 and larger the beam does better.
-inline constexpr Tuning RelayTuning{Method::Relay, 2, 100, 8};
+// spends the rest, learning from the beam's line at each start and keeping
+// it as its best until it finds a better one, with as many searches per
+// level as the nodes left call for (width 0). On 19 x 9 boards with 5 kinds
+// it scores higher than either alone for the same time; on 20 x 15 and
+// larger the beam does better.
+inline constexpr Tuning RelayTuning{Method::Relay, 2, 0, 8};
 inline constexpr int RelayCells = 240;
 
 // The policy adaptation (SolverPolicy.cpp); with `start`, a line from the
