@@ -82,7 +82,6 @@ public:
         }
         exps_.assign(static_cast<std::size_t>(std::max(n, 1)), 1.0);
         best_.reserve(MaxMoves);
-        changes_.reserve(static_cast<std::size_t>(MaxMoves) * 8);
     }
 
     void run()
@@ -256,36 +255,32 @@ private:
 
     // Moves the weights of `level` toward the line: the line's move gains
     // Alpha at each step, and every move there loses Alpha times its chance.
-    // The line holds the moves there were at each step, so no board is
-    // played again.
+    // The chances are those of the weights before the change (exps_ keeps
+    // them until the end). The line holds the moves there were at each
+    // step, so no board is played again.
     void adapt(int level, const Line& line)
     {
         refreshExps(level);
-        changes_.clear();
+        std::vector<double>& w = weights_[static_cast<std::size_t>(level)];
         std::size_t begin = 0;
         for (std::size_t step = 0; step < line.cells.size(); ++step) {
             const std::size_t end = line.ends[step];
             double sum = 0;
             for (std::size_t i = begin; i < end; ++i) {
                 const std::uint16_t code = line.codes[i];
-                double w = exps_[code & Line::CodeMask];
+                double share = exps_[code & Line::CodeMask];
                 if ((code & Line::HeldBackFlag) != 0)
-                    w *= HeldBack;
-                shares_[i - begin] = w;
-                sum += w;
+                    share *= HeldBack;
+                shares_[i - begin] = share;
+                sum += share;
             }
-            for (std::size_t i = begin; i < end; ++i) {
-                const int code = line.codes[i] & Line::CodeMask;
-                changes_.push_back({code, -Alpha * shares_[i - begin] / sum});
-                if (i == line.chosen[step])
-                    changes_.push_back({code, Alpha});
-            }
+            const double scale = -Alpha / sum;
+            for (std::size_t i = begin; i < end; ++i)
+                w[line.codes[i] & Line::CodeMask] += shares_[i - begin] * scale;
+            w[line.codes[line.chosen[step]] & Line::CodeMask] += Alpha;
             begin = end;
         }
-        std::vector<double>& w = weights_[static_cast<std::size_t>(level)];
         expsLevel_ = -1;
-        for (const auto& [code, change] : changes_)
-            w[static_cast<std::size_t>(code)] += change;
         count(static_cast<int>(line.cells.size()) + 1);
     }
 
@@ -370,7 +365,6 @@ private:
     int startScore_ = 0;
     Group group_;
     Marks marks_;
-    std::vector<std::pair<int, double>> changes_;
     CodedMoves moves_;
     std::array<double, MaxMoves> shares_{};
 
