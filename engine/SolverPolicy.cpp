@@ -18,6 +18,7 @@
 // compiles this file so) and an exponential of its own, so that a seed and
 // a budget give the same line on every machine.
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <climits>
 #include <cmath>
@@ -37,22 +38,48 @@ constexpr double Alpha = 1.0;
 // about e^-12.
 constexpr double HeldBack = 6.14421235332821e-06;
 
-// e^x from basic operations only: 2^(x log2 e) as a power of two times a
-// polynomial on [0, 1), good to a few parts in 10^10, which is all a weight
-// needs.
-double Exp(double x)
+// 2^k for an integer k well inside the normal exponents, from its bits.
+double PowerOfTwo(int k)
 {
-    const double y = std::clamp(x, -700.0, 700.0) * 1.4426950408889634;
-    const double k = std::floor(y);
-    const double f = (y - k) * 0.6931471805599453; // in [0, ln 2)
-    // Taylor series of e^f to the 11th power.
+    return std::bit_cast<double>(static_cast<std::uint64_t>(k + 1023) << 52);
+}
+
+// e^x for x in [0, ln 2), from basic operations only: the Taylor series to
+// its 11th power, good to a few parts in 10^10. It fills the table below
+// once.
+double ExpBySeries(double x)
+{
     double p = 1.0 / 39916800.0;
     for (const double c : {1.0 / 3628800.0, 1.0 / 362880.0, 1.0 / 40320.0, 1.0 / 5040.0, 1.0 / 720.0,
              1.0 / 120.0, 1.0 / 24.0, 1.0 / 6.0, 0.5, 1.0, 1.0})
-        p = p * f + c;
-    // 2^k built from its bits: k stays well inside the normal exponents.
-    return p * std::bit_cast<double>(static_cast<std::uint64_t>(static_cast<int>(k) + 1023) << 52);
+        p = p * x + c;
+    return p;
 }
+
+// 2^(j / 64) for j = 0..63.
+const std::array<double, 64> Sixtyfourths = [] {
+    std::array<double, 64> table{};
+    for (int j = 0; j < 64; ++j)
+        table[static_cast<std::size_t>(j)] = ExpBySeries(j * (0.6931471805599453 / 64));
+    return table;
+}();
+
+} // namespace
+
+double PolicyExp(double x)
+{
+    // 2^(i / 64) times e^f with f below ln 2 / 64, where five terms of the
+    // series are as good as the eleven above.
+    const double y = std::clamp(x, -700.0, 700.0) * (1.4426950408889634 * 64);
+    const double k = std::floor(y);
+    const double f = (y - k) * (0.6931471805599453 / 64); // in [0, ln 2 / 64)
+    const double p = 1.0 + f * (1.0 + f * (0.5 + f * (1.0 / 6.0 + f * (1.0 / 24.0 + f * (1.0 / 120.0)))));
+    const int i = static_cast<int>(k);
+    // i >> 6 rounds down, so that i & 63 is the remainder in 0..63.
+    return p * Sixtyfourths[static_cast<std::size_t>(i & 63)] * PowerOfTwo(i >> 6);
+}
+
+namespace {
 
 class PolicySearch {
 public:
@@ -217,7 +244,7 @@ private:
         expsLevel_ = level;
         const std::vector<double>& w = weights_[static_cast<std::size_t>(level)];
         for (std::size_t i = 0; i < w.size(); ++i)
-            exps_[i] = Exp(w[i]);
+            exps_[i] = PolicyExp(w[i]);
     }
 
     // One playout with the weights of `level`; the line in `line`.

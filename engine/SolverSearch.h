@@ -89,6 +89,12 @@ inline constexpr int PolicyCells = 400;
 inline constexpr Tuning RelayTuning{Method::Relay, 2, 0, 8};
 inline constexpr int RelayCells = 240;
 
+// e^x to about ten digits for x in [-700, 700] (beyond, as at the nearer
+// end), from basic operations only so that it is the same on every machine:
+// the policy adaptation's weight of a move. It is taken for every panel at
+// every playout, so it is cheap.
+double PolicyExp(double x);
+
 // The policy adaptation (SolverPolicy.cpp); with `start`, a line from the
 // grid (as Solve gives it) that the search learns from at each start and
 // keeps as its best until it finds a better one.

@@ -2,6 +2,7 @@
 // functions, and must reach exactly the score the solver reports.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <condition_variable>
 #include <limits>
 #include <map>
@@ -658,6 +659,28 @@ TEST(NextMoveOnLine, FindsTheBoardAlongTheLineAndNothingOffIt)
     // The other first move leaves a board the line never passes.
     EXPECT_EQ(NextMoveOnLine(start, line, *BoardAfterLine(start, {{3, 1}})), std::nullopt);
     EXPECT_EQ(NextMoveOnLine(SolverBoard(), {}, start), std::nullopt) << "no line yet";
+}
+
+// The weights' exponential: a table of sixty-fourths of powers of two and a
+// short series between them, so the points around and across the table's
+// steps, on both sides of zero, are where it can go wrong.
+TEST(PolicyExp, FollowsTheExponentialToTenDigits)
+{
+    const auto check = [](double x) {
+        const double got = solver::PolicyExp(x);
+        EXPECT_NEAR(got / std::exp(x), 1.0, 1e-10) << "at " << x;
+    };
+    for (double x = -700; x <= 700; x += 0.0371)
+        check(x);
+    const double step = std::log(2.0) / 64;
+    for (int j = -200; j <= 200; ++j)
+        for (const double offset : {-1e-12, 0.0, 1e-12, step / 2})
+            check(j * step + offset);
+    EXPECT_EQ(solver::PolicyExp(0.0), 1.0);
+    EXPECT_EQ(solver::PolicyExp(-1e9), solver::PolicyExp(-700.0));
+    EXPECT_EQ(solver::PolicyExp(1e9), solver::PolicyExp(700.0));
+    EXPECT_GT(solver::PolicyExp(-1e9), 0.0);
+    EXPECT_TRUE(std::isfinite(solver::PolicyExp(1e9)));
 }
 
 // The moves that carry a number with each panel make the same board as the
