@@ -141,6 +141,7 @@ template <bool Carry> int Erase(Grid& grid, int start, [[maybe_unused]] PanelIds
     // Let the panels above each gap fall: compact each column from its
     // lowest gap up, and empty what is left above.
     bool emptied = false;
+    int lowest = grid.rows + 1;
     for (int c = firstColumn; c <= lastColumn; ++c) {
         std::uint8_t* col = board + c * stride;
         const int h = grid.height[static_cast<std::size_t>(c)];
@@ -158,6 +159,7 @@ template <bool Carry> int Erase(Grid& grid, int start, [[maybe_unused]] PanelIds
         }
         if (write > h)
             continue;
+        lowest = std::min(lowest, write);
         for (int r = write + 1; r <= h; ++r) {
             col[write] = col[r];
             if constexpr (Carry)
@@ -195,7 +197,7 @@ template <bool Carry> int Erase(Grid& grid, int start, [[maybe_unused]] PanelIds
     grid.panels -= erased;
     grid.count[kind] -= erased;
     if (span != nullptr)
-        *span = {firstColumn, lastColumn, columnsBefore - grid.columns};
+        *span = {firstColumn, lastColumn, columnsBefore - grid.columns, lowest};
     return erased;
 }
 
@@ -216,39 +218,100 @@ int PlayMove(Grid& grid, int start, PanelIds& ids, MoveSpan& span)
     return Erase<true>(grid, start, &ids, &span);
 }
 
+bool CodedMoves::collect(const Grid& grid, const PanelIds& ids, int at, CodedMove& out)
+{
+    const std::uint8_t* const board = grid.cell.data();
+    const int stride = grid.stride;
+    const std::uint8_t kind = board[at];
+    if (kind == 0 || marks_.seen(at))
+        return false;
+    // A panel with no neighbour of its kind needs no search.
+    if (board[at + 1] != kind && board[at - 1] != kind && board[at + stride] != kind
+        && board[at - stride] != kind)
+        return false;
+    CollectGroup(grid, at, group_, marks_);
+    int low = at;
+    int high = at;
+    int top = 0;
+    for (int i = 0; i < group_.size; ++i) {
+        const int cell = group_.cells[static_cast<std::size_t>(i)];
+        low = std::min(low, cell);
+        high = std::max(high, cell);
+        top = std::max<int>(top, rowOf_[static_cast<std::size_t>(cell)]);
+    }
+    // Numbers rise in scan order, so the first cell's is the lowest.
+    out = {static_cast<Cell>(low), ids[static_cast<std::size_t>(low)], kind,
+        static_cast<std::uint8_t>(low / stride), static_cast<std::uint8_t>(high / stride),
+        static_cast<std::uint8_t>(top)};
+    return true;
+}
+
 int CodedMoves::scan(const Grid& grid, const PanelIds& ids, int from, int to, CodedMove* out)
 {
     marks_.next();
-    const int stride = grid.stride;
-    const std::uint8_t* const board = grid.cell.data();
     int n = 0;
-    for (int c = from; c <= to; ++c) {
-        for (int r = 1; r <= grid.height[static_cast<std::size_t>(c)]; ++r) {
-            const int at = grid.cellAt(c, r);
-            if (marks_.seen(at))
-                continue;
-            // A panel with no neighbour of its kind needs no search.
-            const std::uint8_t kind = board[at];
-            if (board[at + 1] != kind && board[at - 1] != kind && board[at + stride] != kind
-                && board[at - stride] != kind)
-                continue;
-            CollectGroup(grid, at, group_, marks_);
-            const int high = *std::max_element(group_.cells.begin(), group_.cells.begin() + group_.size);
-            // Numbers rise in scan order, so the first cell's is the lowest.
-            out[n++] = {static_cast<Cell>(at), ids[static_cast<std::size_t>(at)], kind,
-                static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(high / stride)};
-        }
-    }
+    for (int c = from; c <= to; ++c)
+        for (int r = 1; r <= grid.height[static_cast<std::size_t>(c)]; ++r)
+            n += collect(grid, ids, grid.cellAt(c, r), out[n]);
     return n;
 }
 
 void CodedMoves::list(const Grid& grid, const PanelIds& ids)
 {
+    if (rowsStride_ != grid.stride) {
+        rowsStride_ = grid.stride;
+        for (std::size_t i = 0; i < rowOf_.size(); ++i)
+            rowOf_[i] = static_cast<std::uint8_t>(static_cast<int>(i) % grid.stride);
+    }
     size_ = scan(grid, ids, 1, grid.columns, lists_[current_].data());
+}
+
+void CodedMoves::updateInPlace(const Grid& grid, const PanelIds& ids, const MoveSpan& span)
+{
+    // Cells below row `low` - 1, or two columns or more from the ones the
+    // move changed, kept their panels and their neighbours. A group with
+    // all its cells there is as it was; every other group of the board
+    // has a cell in the rest (the dirty cells) or was a group before,
+    // with its first cell where it was.
+    const int dirtyRow = std::max(span.low - 1, 1);
+    const int from = std::max(span.first - 1, 1);
+    const int to = std::min(span.last + 1, grid.columns);
+    const CodedMove* const moves = lists_[current_].data();
+    CodedMove* const next = lists_[1 - current_].data();
+    marks_.next();
+    int kept = 0;
+    int found = 0;
+    for (int i = 0; i < size_; ++i) {
+        const CodedMove& m = moves[i];
+        if (m.last < from || m.first > to || m.top < dirtyRow)
+            next[kept++] = m;
+        else
+            found += collect(grid, ids, m.cell, found_[static_cast<std::size_t>(found)]);
+    }
+    for (int c = from; c <= to; ++c)
+        for (int r = dirtyRow; r <= grid.height[static_cast<std::size_t>(c)]; ++r)
+            found += collect(grid, ids, grid.cellAt(c, r), found_[static_cast<std::size_t>(found)]);
+    // Both lists in scan order, merged from the back.
+    std::sort(found_.begin(), found_.begin() + found,
+        [](const CodedMove& a, const CodedMove& b) { return a.cell < b.cell; });
+    int i = kept - 1;
+    int j = found - 1;
+    for (int k = kept + found - 1; j >= 0; --k) {
+        if (i >= 0 && next[i].cell > found_[static_cast<std::size_t>(j)].cell)
+            next[k] = next[i--];
+        else
+            next[k] = found_[static_cast<std::size_t>(j--)];
+    }
+    current_ = 1 - current_;
+    size_ = kept + found;
 }
 
 void CodedMoves::update(const Grid& grid, const PanelIds& ids, const MoveSpan& span)
 {
+    if (span.closed == 0) {
+        updateInPlace(grid, ids, span);
+        return;
+    }
     // Columns left of span.first and right of span.last are as they were
     // (those on the right moved left by span.closed), so a panel two
     // columns or more away from the changed ones has the neighbours it had,

@@ -140,28 +140,31 @@ int PlayMove(Grid& grid, int cell);
 using PanelIds = std::array<std::uint16_t, CellCount + CellPadding>;
 int PlayMove(Grid& grid, int cell, PanelIds& ids);
 
-// The columns a move changed: the group lay in columns first..last, and
+// The cells a move changed: the group lay in columns first..last, and
 // `closed` columns among them emptied and closed up (the columns right of
-// `last` moved left by as many). Columns left of `first` are as they were.
+// `last` moved left by as many). Columns left of `first` are as they were,
+// and so are the cells below row `low` in every column.
 struct MoveSpan {
     int first;
     int last;
     int closed;
+    int low;
 };
 int PlayMove(Grid& grid, int cell, PanelIds& ids, MoveSpan& span);
 
 // Every group of two or more on a board whose panels carry numbers given in
 // scan order (column by column from the bottom left, as they keep rising
 // in that order however the panels fall and slide), each with its code: the
-// number of its first panel. After a move, only the columns near the ones
-// it changed are listed again; the list is the same as listing the whole
-// board, in scan order.
+// number of its first panel. After a move, only the groups near the cells
+// it changed are listed again (near the columns it changed, when it closed
+// one); the list is the same as listing the whole board, in scan order.
 struct CodedMove {
     Cell cell; // the group's first cell in scan order
     std::uint16_t code;
     std::uint8_t kind;
     std::uint8_t first; // the columns the group spans
     std::uint8_t last;
+    std::uint8_t top; // the highest row it reaches
 };
 
 class CodedMoves {
@@ -178,13 +181,23 @@ public:
 private:
     // Appends the groups whose first cell lies in columns from..to.
     int scan(const Grid& grid, const PanelIds& ids, int from, int to, CodedMove* out);
+    // The group at `cell`, when it holds a panel not yet marked that has a
+    // neighbour of its kind; marks its cells. False otherwise.
+    bool collect(const Grid& grid, const PanelIds& ids, int cell, CodedMove& out);
+    // update() after a move that closed no column.
+    void updateInPlace(const Grid& grid, const PanelIds& ids, const MoveSpan& span);
 
     // The list, and room for the next one.
     std::array<std::array<CodedMove, Side * Side / 2>, 2> lists_;
+    // The groups a move changed, found again (and room for one more).
+    std::array<CodedMove, Side * Side / 2 + 1> found_;
     std::size_t current_ = 0;
     Group group_;
     int size_ = 0;
     Marks marks_;
+    // The row of each cell, for the stride it was made for.
+    std::array<std::uint8_t, CellCount> rowOf_{};
+    int rowsStride_ = 0;
 };
 
 // Scratch for PickMove: a byte per cell.

@@ -729,7 +729,19 @@ TEST(SolverGrid, PanelsKeepTheirNumbersAndGroupsTheirCodesAsTheyFallAndSlide)
                     << "move " << move << ", group " << i;
                 ASSERT_EQ(m.kind, moves[static_cast<std::size_t>(i)].kind);
                 ASSERT_EQ(m.code, ids[m.cell]);
-                ASSERT_EQ(std::tie(m.first, m.last), std::tie(fresh.first, fresh.last));
+                ASSERT_EQ(std::tie(m.first, m.last, m.top), std::tie(fresh.first, fresh.last, fresh.top));
+                // The columns and the highest row, from the group's cells.
+                solver::Group group;
+                marks.next();
+                solver::CollectGroup(plain, m.cell, group, marks);
+                int last = 0;
+                int top = 0;
+                for (int j = 0; j < group.size; ++j) {
+                    last = std::max(last, plain.columnOf(group.cells[static_cast<std::size_t>(j)]));
+                    top = std::max(top, plain.rowOf(group.cells[static_cast<std::size_t>(j)]));
+                }
+                ASSERT_EQ(m.first, plain.columnOf(m.cell));
+                ASSERT_EQ(std::tie(m.last, m.top), std::tie(last, top));
             }
             if (n == 0)
                 break;
