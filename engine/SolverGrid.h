@@ -181,9 +181,9 @@ public:
 private:
     // Appends the groups whose first cell lies in columns from..to.
     int scan(const Grid& grid, const PanelIds& ids, int from, int to, CodedMove* out);
-    // The group at `cell`, when it holds a panel not yet marked that has a
+    // The group at cell `at`, when it holds a panel not yet marked that has a
     // neighbour of its kind; marks its cells. False otherwise.
-    bool collect(const Grid& grid, const PanelIds& ids, int cell, CodedMove& out);
+    bool collect(const Grid& grid, const PanelIds& ids, int at, CodedMove& out);
     // update() after a move that closed no column.
     void updateInPlace(const Grid& grid, const PanelIds& ids, const MoveSpan& span);
 

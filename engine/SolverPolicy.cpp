@@ -23,7 +23,6 @@
 #include <climits>
 #include <cmath>
 #include <memory>
-#include <utility>
 #include <vector>
 
 #include "SolverSearch.h"
