@@ -233,14 +233,15 @@ bool CodedMoves::collect(const Grid& grid, const PanelIds& ids, int at, CodedMov
     int low = at;
     int high = at;
     int top = 0;
+    std::uint32_t key = 0;
     for (int i = 0; i < group_.size; ++i) {
         const int cell = group_.cells[static_cast<std::size_t>(i)];
+        key ^= PanelKeys[ids[static_cast<std::size_t>(cell)]];
         low = std::min(low, cell);
         high = std::max(high, cell);
         top = std::max<int>(top, rowOf_[static_cast<std::size_t>(cell)]);
     }
-    // Numbers rise in scan order, so the first cell's is the lowest.
-    out = {static_cast<Cell>(low), ids[static_cast<std::size_t>(low)], kind,
+    out = {static_cast<Cell>(low), static_cast<std::uint16_t>(key >> (32 - CodeBits)), kind,
         static_cast<std::uint8_t>(low / stride), static_cast<std::uint8_t>(high / stride),
         static_cast<std::uint8_t>(top)};
     return true;

@@ -152,15 +152,38 @@ struct MoveSpan {
 };
 int PlayMove(Grid& grid, int cell, PanelIds& ids, MoveSpan& span);
 
+// A group's code: the top CodeBits bits of the exclusive or of PanelKey over
+// the numbers of its panels. The same panels make the same code wherever
+// they have fallen or slid to, and different groups seldom share one.
+inline constexpr int CodeBits = 15;
+inline constexpr int CodeCount = 1 << CodeBits;
+constexpr std::uint32_t PanelKey(std::uint32_t number)
+{
+    // A multiplicative hash with the final mix of MurmurHash3.
+    std::uint32_t x = number * 0x9E3779B1u + 0x7F4A7C15u;
+    x ^= x >> 15;
+    x *= 0x85EBCA77u;
+    x ^= x >> 13;
+    x *= 0xC2B2AE3Du;
+    return x ^ (x >> 16);
+}
+// PanelKey of every number a panel can have, worked out once.
+inline constexpr auto PanelKeys = [] {
+    std::array<std::uint32_t, CellCount> keys{};
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        keys[i] = PanelKey(static_cast<std::uint32_t>(i));
+    return keys;
+}();
+
 // Every group of two or more on a board whose panels carry numbers given in
 // scan order (column by column from the bottom left, as they keep rising
-// in that order however the panels fall and slide), each with its code: the
-// number of its first panel. After a move, only the groups near the cells
-// it changed are listed again (near the columns it changed, when it closed
-// one); the list is the same as listing the whole board, in scan order.
+// in that order however the panels fall and slide), each with its code.
+// After a move, only the groups near the cells it changed are listed again
+// (near the columns it changed, when it closed one); the list is the same
+// as listing the whole board, in scan order.
 struct CodedMove {
     Cell cell; // the group's first cell in scan order
-    std::uint16_t code;
+    std::uint16_t code; // below CodeCount
     std::uint8_t kind;
     std::uint8_t first; // the columns the group spans
     std::uint8_t last;

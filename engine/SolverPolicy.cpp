@@ -1,9 +1,9 @@
 // Nested rollout policy adaptation: playouts that draw each move with a
 // weight learnt from the best lines found so far.
 //
-// A move is known by its code, the number of the group's first panel in the
-// dealt board (panels keep their numbers as they fall and slide), so that
-// what is learnt about erasing a group carries over to other positions
+// A move is known by its code, a hash of the numbers its group's panels had
+// in the dealt board (panels keep their numbers as they fall and slide), so
+// that what is learnt about erasing a group carries over to other positions
 // where the same panels form it. A search of level l runs `iterations`
 // searches of level l - 1, each from a copy of its own weights, and after
 // each one moves its weights toward the best line it has seen; level 1 runs
@@ -103,10 +103,11 @@ public:
                 most = k;
         heldBack_ = most;
         for (int l = 0; l <= levels_; ++l) {
-            weights_[static_cast<std::size_t>(l)].assign(static_cast<std::size_t>(std::max(n, 1)), 0.0);
+            weights_[static_cast<std::size_t>(l)].assign(CodeCount, 0.0);
+            exps_[static_cast<std::size_t>(l)].assign(CodeCount, 1.0);
             lines_[static_cast<std::size_t>(l)].reserve();
         }
-        exps_.assign(static_cast<std::size_t>(std::max(n, 1)), 1.0);
+        touched_.assign(CodeCount, 0);
         best_.reserve(MaxMoves);
     }
 
@@ -119,7 +120,8 @@ public:
         while (!stop_) {
             std::fill(weights_[static_cast<std::size_t>(levels_)].begin(),
                 weights_[static_cast<std::size_t>(levels_)].end(), 0.0);
-            expsLevel_ = -1;
+            std::fill(exps_[static_cast<std::size_t>(levels_)].begin(),
+                exps_[static_cast<std::size_t>(levels_)].end(), 1.0);
             if (started_)
                 adapt(levels_, start_);
             level(levels_);
@@ -187,6 +189,7 @@ private:
     struct Line {
         static constexpr std::uint16_t HeldBackFlag = 0x8000;
         static constexpr std::uint16_t CodeMask = 0x7FFF;
+        static_assert(CodeCount - 1 <= CodeMask);
 
         std::vector<Cell> cells; // the moves played
         std::vector<std::uint16_t> codes; // the moves there were, step by step
@@ -218,14 +221,14 @@ private:
         }
     };
 
-    // The weight of each listed move under the weights of `level`, in
-    // shares_; returns their sum.
-    double weigh(int n)
+    // The weight of each listed move, e^weight from `exps`, in shares_;
+    // returns their sum.
+    double weigh(int n, const std::vector<double>& exps)
     {
         double sum = 0;
         for (int i = 0; i < n; ++i) {
             const CodedMove& m = moves_[i];
-            double w = exps_[m.code];
+            double w = exps[m.code];
             if (m.kind == heldBack_)
                 w *= HeldBack;
             shares_[static_cast<std::size_t>(i)] = w;
@@ -234,22 +237,10 @@ private:
         return sum;
     }
 
-    // Makes exps_ hold e^weight for the weights of `level`, unless they
-    // already do.
-    void refreshExps(int level)
-    {
-        if (expsLevel_ == level)
-            return;
-        expsLevel_ = level;
-        const std::vector<double>& w = weights_[static_cast<std::size_t>(level)];
-        for (std::size_t i = 0; i < w.size(); ++i)
-            exps_[i] = PolicyExp(w[i]);
-    }
-
     // One playout with the weights of `level`; the line in `line`.
     int playout(int level, Line& line)
     {
-        refreshExps(level);
+        const std::vector<double>& exps = exps_[static_cast<std::size_t>(level)];
         Grid grid = root_;
         PanelIds ids = rootIds_;
         line.clear();
@@ -259,7 +250,7 @@ private:
             const int n = moves_.size();
             if (n == 0)
                 break;
-            const double sum = weigh(n);
+            const double sum = weigh(n, exps);
             double r = static_cast<double>(random_.next()) * (1.0 / 4294967296.0) * sum;
             int i = 0;
             for (; i < n - 1; ++i) {
@@ -281,20 +272,21 @@ private:
 
     // Moves the weights of `level` toward the line: the line's move gains
     // Alpha at each step, and every move there loses Alpha times its chance.
-    // The chances are those of the weights before the change (exps_ keeps
-    // them until the end). The line holds the moves there were at each
-    // step, so no board is played again.
+    // The chances are those of the weights before the change: the
+    // exponentials are brought up to date at the end, for the codes the line
+    // holds. The line holds the moves there were at each step, so no board
+    // is played again.
     void adapt(int level, const Line& line)
     {
-        refreshExps(level);
         std::vector<double>& w = weights_[static_cast<std::size_t>(level)];
+        std::vector<double>& exps = exps_[static_cast<std::size_t>(level)];
         std::size_t begin = 0;
         for (std::size_t step = 0; step < line.cells.size(); ++step) {
             const std::size_t end = line.ends[step];
             double sum = 0;
             for (std::size_t i = begin; i < end; ++i) {
                 const std::uint16_t code = line.codes[i];
-                double share = exps_[code & Line::CodeMask];
+                double share = exps[code & Line::CodeMask];
                 if ((code & Line::HeldBackFlag) != 0)
                     share *= HeldBack;
                 shares_[i - begin] = share;
@@ -306,7 +298,19 @@ private:
             w[line.codes[line.chosen[step]] & Line::CodeMask] += Alpha;
             begin = end;
         }
-        expsLevel_ = -1;
+        // A code comes up at many steps of a line; its exponential is taken
+        // once.
+        if (++touch_ == 0) {
+            std::fill(touched_.begin(), touched_.end(), 0);
+            touch_ = 1;
+        }
+        for (const std::uint16_t code : line.codes) {
+            const std::size_t c = code & Line::CodeMask;
+            if (touched_[c] != touch_) {
+                touched_[c] = touch_;
+                exps[c] = PolicyExp(w[c]);
+            }
+        }
         count(static_cast<int>(line.cells.size()) + 1);
     }
 
@@ -324,7 +328,7 @@ private:
                 score = playout(1, lines_[0]);
             } else {
                 weights_[static_cast<std::size_t>(l - 1)] = weights_[static_cast<std::size_t>(l)];
-                expsLevel_ = -1;
+                exps_[static_cast<std::size_t>(l - 1)] = exps_[static_cast<std::size_t>(l)];
                 score = level(l - 1);
             }
             if (score >= best) {
@@ -382,9 +386,10 @@ private:
     const int iterations_;
     int heldBack_ = 0;
 
-    std::array<std::vector<double>, 5> weights_; // per level
-    std::vector<double> exps_; // e^weight for the weights of expsLevel_
-    int expsLevel_ = -1; // -1 when the weights changed since
+    std::array<std::vector<double>, 5> weights_; // per level, by code
+    std::array<std::vector<double>, 5> exps_; // e^weight, the same way
+    std::vector<std::uint32_t> touched_; // by code: the last adaptation that took its exponential
+    std::uint32_t touch_ = 0;
     std::array<Line, 5> lines_; // the best line of each level
     Line start_; // the line given to start from, if any
     bool started_ = false;

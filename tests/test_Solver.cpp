@@ -2,6 +2,7 @@
 // functions, and must reach exactly the score the solver reports.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <condition_variable>
 #include <limits>
@@ -9,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <random>
+#include <set>
 #include <sstream>
 #include <thread>
 #include <tuple>
@@ -690,7 +692,8 @@ TEST(PolicyExp, FollowsTheExponentialToTenDigits)
 // from each column to the next.
 // The panels' numbers follow them through every move, and the list of
 // groups with their codes, updated move by move, stays the list of the
-// whole board.
+// whole board. A code names its group's panels: different groups seldom
+// share one.
 TEST(SolverGrid, PanelsKeepTheirNumbersAndGroupsTheirCodesAsTheyFallAndSlide)
 {
     std::mt19937 random(515);
@@ -717,6 +720,8 @@ TEST(SolverGrid, PanelsKeepTheirNumbersAndGroupsTheirCodesAsTheyFallAndSlide)
         auto updated = std::make_unique<solver::CodedMoves>();
         auto listed = std::make_unique<solver::CodedMoves>();
         updated->list(carried, ids);
+        std::set<std::vector<int>> groupsSeen;
+        std::set<int> codesSeen;
         for (int move = 1;; ++move) {
             const int n = solver::ListMoves(plain, moves.data(), marks);
             listed->list(carried, ids);
@@ -728,23 +733,34 @@ TEST(SolverGrid, PanelsKeepTheirNumbersAndGroupsTheirCodesAsTheyFallAndSlide)
                 ASSERT_EQ(m.cell, moves[static_cast<std::size_t>(i)].cell)
                     << "move " << move << ", group " << i;
                 ASSERT_EQ(m.kind, moves[static_cast<std::size_t>(i)].kind);
-                ASSERT_EQ(m.code, ids[m.cell]);
                 ASSERT_EQ(std::tie(m.first, m.last, m.top), std::tie(fresh.first, fresh.last, fresh.top));
-                // The columns and the highest row, from the group's cells.
+                // The columns, the highest row and the code, from the
+                // group's cells.
                 solver::Group group;
                 marks.next();
                 solver::CollectGroup(plain, m.cell, group, marks);
                 int last = 0;
                 int top = 0;
+                std::uint32_t key = 0;
+                std::vector<int> numbers;
                 for (int j = 0; j < group.size; ++j) {
-                    last = std::max(last, plain.columnOf(group.cells[static_cast<std::size_t>(j)]));
-                    top = std::max(top, plain.rowOf(group.cells[static_cast<std::size_t>(j)]));
+                    const int at = group.cells[static_cast<std::size_t>(j)];
+                    last = std::max(last, plain.columnOf(at));
+                    top = std::max(top, plain.rowOf(at));
+                    key ^= solver::PanelKey(ids[static_cast<std::size_t>(at)]);
+                    numbers.push_back(ids[static_cast<std::size_t>(at)]);
                 }
                 ASSERT_EQ(m.first, plain.columnOf(m.cell));
                 ASSERT_EQ(std::tie(m.last, m.top), std::tie(last, top));
+                ASSERT_EQ(m.code, key >> (32 - solver::CodeBits));
+                std::sort(numbers.begin(), numbers.end());
+                groupsSeen.insert(numbers);
+                codesSeen.insert(m.code);
             }
-            if (n == 0)
+            if (n == 0) {
+                EXPECT_GE(codesSeen.size() * 100, groupsSeen.size() * 95);
                 break;
+            }
             const int cell = moves[static_cast<std::size_t>(random() % static_cast<std::uint32_t>(n))].cell;
             solver::MoveSpan span;
             ASSERT_EQ(solver::PlayMove(carried, cell, ids, span), solver::PlayMove(plain, cell));
