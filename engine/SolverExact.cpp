@@ -171,10 +171,13 @@ public:
         return {true, std::max(value, known)};
     }
 
-    // A line reaching `value` from the root, which the search showed; the
-    // table makes the searches along it cheap. A budget or a time limit that
-    // ended the search does not stop this; a cancellation, or a table that
-    // lost too much, does (nullopt).
+    // A line reaching at least `value` from the root, which the search
+    // showed; the table makes the searches along it cheap. It follows at
+    // each step a move worth at least what is asked, and asks after it for
+    // all that move is worth: after a search that was cut short, that can be
+    // more than it had shown. A budget or a time limit that ended the search
+    // does not stop this; a cancellation, or a table that lost too much,
+    // does (nullopt).
     std::optional<std::vector<Cell>> line(int value)
     {
         budget_ = nodes_ + std::max<std::int64_t>(nodes_ / 4, 100'000);
@@ -191,12 +194,14 @@ public:
             for (int i = 0; i < n && !found; ++i) {
                 Grid child = grid;
                 const int gain = GroupPoints(PlayMove(child, list[i].cell));
-                // Worth value - gain exactly iff a search asking for more
-                // than value - gain - 1 finds it.
-                if (search(child, value - gain - 1) > value - gain - 1) {
+                // Worth value - gain or more iff a search asking for more
+                // than value - gain - 1 finds it, and then it tells the
+                // exact worth.
+                const int worth = search(child, value - gain - 1);
+                if (worth > value - gain - 1) {
                     moves.push_back(list[i].cell);
                     grid = child;
-                    value -= gain;
+                    value = worth;
                     found = true;
                 }
             }
@@ -366,13 +371,16 @@ SolverResult SolveExactly(const SolverBoard& board, ScoringRule rule, const Solv
     // shown on the way is worth the few nodes it takes to write out.
     if (outcome.best > result.Score && !options.Stop.stop_requested()) {
         if (const auto line = search->line(outcome.best)) {
+            // The line reaches at least what the search showed, and more when
+            // the search was cut short: its score is what it reaches.
             result.Moves.clear();
             solver::Grid replay = grid;
+            int points = 0;
             for (const solver::Cell cell : *line) {
                 result.Moves.push_back({replay.columnOf(cell), replay.rowOf(cell)});
-                solver::PlayMove(replay, cell);
+                points += solver::GroupPoints(solver::PlayMove(replay, cell));
             }
-            result.Score = outcome.best;
+            result.Score = points + solver::EndPoints(replay, rule);
             if (options.OnImprove)
                 options.OnImprove(result.Score);
         }
