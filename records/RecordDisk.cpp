@@ -66,10 +66,12 @@ bool FollowLinks(const char* path, std::string& target)
     return false;
 }
 
+// Writes bytes into the open file from its start.
 bool WriteAll(int fd, std::string_view bytes)
 {
+    off_t offset = 0;
     while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        const ssize_t written = ::pwrite(fd, bytes.data(), bytes.size(), offset);
         if (written < 0 && errno == EINTR) {
             continue;
         }
@@ -77,6 +79,24 @@ bool WriteAll(int fd, std::string_view bytes)
             return false;
         }
         bytes.remove_prefix(static_cast<std::size_t>(written));
+        offset += written;
+    }
+    return true;
+}
+
+// Reads the first bytes.size() bytes of the open file into bytes.
+bool ReadAll(int fd, std::string& bytes)
+{
+    std::size_t size = 0;
+    while (size < bytes.size()) {
+        const ssize_t got = ::pread(fd, bytes.data() + size, bytes.size() - size, static_cast<off_t>(size));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            return false;
+        }
+        size += static_cast<std::size_t>(got);
     }
     return true;
 }
@@ -86,7 +106,8 @@ bool WriteAll(int fd, std::string_view bytes)
 bool WriteAndStamp(int fd, std::string_view bytes, FileStamp* stamp)
 {
     struct stat st { };
-    if (!WriteAll(fd, bytes) || ::fsync(fd) != 0 || ::fstat(fd, &st) != 0) {
+    if (!WriteAll(fd, bytes) || ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd) != 0
+        || ::fstat(fd, &st) != 0) {
         return false;
     }
     if (stamp != nullptr) {
@@ -95,18 +116,33 @@ bool WriteAndStamp(int fd, std::string_view bytes, FileStamp* stamp)
     return true;
 }
 
-// Rewrites the existing regular file `existing` at target in place.
+// Rewrites the existing regular file `existing` at target in place. The new
+// bytes go over the old ones before the file is cut to their length; when
+// the disk refuses them part way (it is full), the old bytes go back over
+// what was written, in the room they had, and the file keeps its length.
 bool RewriteInPlace(
     const std::string& target, const struct stat& existing, std::string_view bytes, FileStamp* stamp)
 {
-    Descriptor file{::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
+    Descriptor file{::open(target.c_str(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
     struct stat st { };
     // The same regular file the save looked at, not one put there since.
     if (file.Fd < 0 || ::fstat(file.Fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_dev != existing.st_dev
         || st.st_ino != existing.st_ino) {
         return false;
     }
-    return ::ftruncate(file.Fd, 0) == 0 && WriteAndStamp(file.Fd, bytes, stamp);
+    // Only what the new bytes cover can be lost.
+    std::string old(std::min(static_cast<std::size_t>(st.st_size), bytes.size()), '\0');
+    if (!ReadAll(file.Fd, old)) {
+        return false;
+    }
+    if (WriteAndStamp(file.Fd, bytes, stamp)) {
+        return true;
+    }
+    if (WriteAll(file.Fd, old)) {
+        static_cast<void>(::ftruncate(file.Fd, st.st_size));
+        static_cast<void>(::fsync(file.Fd));
+    }
+    return false;
 }
 
 bool PermissionRefused(int error)

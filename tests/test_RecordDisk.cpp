@@ -277,6 +277,46 @@ TEST_F(RecordDisk, AFolderThatTakesNoNewFileGetsTheFileRewrittenInPlace)
     EXPECT_EQ(Names(), std::vector<std::string>{"PointRec.dat"});
 }
 
+// The same folder on a full disk (a file-size limit stands in for it): a
+// rewrite in place that runs out of room part way puts the old records back.
+TEST_F(RecordDisk, ARewriteInPlaceThatFailsKeepsTheOldFile)
+{
+    const std::string old = std::string(3000, 'o') + "\r\n";
+    Put(file, old);
+    fs::permissions(file,
+        fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::group_write
+            | fs::perms::others_read | fs::perms::others_write);
+    fs::permissions(dir,
+        fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read
+            | fs::perms::others_exec);
+    const bool root = ::geteuid() == 0;
+    if (!root) {
+        fs::permissions(dir, fs::perms::owner_write, fs::perm_options::remove);
+    }
+    const int status = InChild([this, root] {
+        constexpr uid_t nobody = 65534;
+        if (root
+            && (::setgroups(0, nullptr) != 0 || ::setresgid(nobody, nobody, nobody) != 0
+                || ::setresuid(nobody, nobody, nobody) != 0)) {
+            return 3;
+        }
+        if (::access(dir.c_str(), W_OK) == 0) {
+            return 2; // the folder still takes new files: nothing tested
+        }
+        const rlimit limit{4096, 4096};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) {
+            return 4;
+        }
+        return ReplaceRegularFile(file.c_str(), std::string(100000, 'n')) ? 1 : 0;
+    });
+    if (status == 3) {
+        GTEST_SKIP() << "cannot become the user nobody here";
+    }
+    EXPECT_EQ(status, 0) << "1: saved past the limit, 2: folder writable, 4: no limit set";
+    EXPECT_TRUE(Contents(file) == old) << "the old records are lost: " << Contents(file).substr(0, 40);
+    EXPECT_EQ(Names(), std::vector<std::string>{"PointRec.dat"});
+}
+
 // Another program's save, or an edit in place, gives the file another stamp.
 TEST_F(RecordDisk, StampsTellAChangedFile)
 {
