@@ -9,6 +9,7 @@
 #include <chrono>
 #include <optional>
 
+#include "Point1.h"
 #include "Pointrec1.h"
 #include "UiTestSupport.h"
 
@@ -122,6 +123,11 @@ TEST_F(Keyboard, AWholeGameIsPlayedWithTheKeysAlone)
     EXPECT_EQ(moves, 3);
     EXPECT_EQ(std::stoi(std::string(Form4->Table.text(0, 2))), 16 + 16 + 4 + 300);
     EXPECT_EQ(Game.RemainingPanels, 64) << "a new deal follows the recorded game";
+    // The summary came up beside the board; the keys still play the new deal.
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(Form3->isVisible());
+    EXPECT_EQ(QApplication::activeWindow(), Form1);
+    EXPECT_EQ(QApplication::focusWidget(), Form1->Panel1);
 }
 
 TEST_F(Keyboard, TheCursorStopsAtTheEdgesAndFollowsThePointer)

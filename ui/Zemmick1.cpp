@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScopeGuard>
 #include <QShortcut>
 #include <QStyle>
 #include <QThread>
@@ -782,6 +783,15 @@ void TForm1::ReplaceBoard(int columns, int rows, int kinds)
 
 void TForm1::CheckGameEnd(QObject* sender)
 {
+    // The summary comes up in front and takes the keyboard, and the boxes
+    // below leave no window with it when they close: the main window takes
+    // it back at the end, so that the keys play the next deal.
+    const bool active = isActiveWindow();
+    const auto keepKeys = qScopeGuard([this, active] {
+        if (active)
+            activateWindow();
+    });
+
     // The final figures must be seen, also when the summary was minimised.
     if (!ScoreWindowShown)
         Button1Click(sender);
