@@ -1,9 +1,12 @@
 // The board settings dialog: its layout, the spinners, the reading of the
 // fields, and the settings command of the main window that runs it.
+#include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QWindow>
 
 #include "Controls.h"
@@ -330,6 +333,36 @@ TEST_F(SettingsDialog, TheStandardErrorBoxReturnsTheFocusToTheSlip)
     });
     dialogs::Install(&dialogs);
     EXPECT_EQ(shown, QStringLiteral("'abc' は整数ではありません."));
+    EXPECT_EQ(Current(), (Settings{19, 9, 5}));
+}
+
+TEST_F(SettingsDialog, APastedFloodOfTextGivesAnErrorBoxWithinTheScreen)
+{
+    // A page of text pasted into a field by mistake, and the program's own
+    // error box quoting it: its OK button must stay on the screen.
+    dialogs::Install(nullptr);
+    const QString pasted = QStringLiteral("a word ").repeated(4000);
+    const QRect area = Form2->screen()->availableGeometry();
+    RunConfig([&] {
+        Form2->Edit2->setFocus();
+        QTest::keyClick(Form2->Edit2, Qt::Key_A, Qt::ControlModifier);
+        QApplication::clipboard()->setText(pasted);
+        QTest::keyClick(Form2->Edit2, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_TRUE(pasted.startsWith(Form2->Edit2->text()));
+        ModalAnswer errorBox([&](QWidget* box) {
+            QCoreApplication::processEvents();
+            EXPECT_TRUE(area.contains(box->frameGeometry()))
+                << box->frameGeometry().height() << " pixels high";
+            // What the box quotes is what the field holds.
+            EXPECT_EQ(qobject_cast<QMessageBox*>(box)->text().remove(QChar(0x200B)),
+                QStringLiteral("'%1' は整数ではありません.").arg(Form2->Edit2->text()));
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        QTest::keyClick(Form2->Edit2, Qt::Key_Return);
+        EXPECT_TRUE(errorBox.answered());
+        Form2->BitBtn2->click();
+    });
+    dialogs::Install(&dialogs);
     EXPECT_EQ(Current(), (Settings{19, 9, 5}));
 }
 

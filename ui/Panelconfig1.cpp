@@ -20,6 +20,10 @@ namespace {
 // The three captions and fields use a larger face than the dialog.
 constexpr int FieldFontSize = 27;
 constexpr int UpDownWidth = 17;
+// A number never needs more characters; the error box that quotes a field
+// which is no number must fit the screen, also after a page of text was
+// pasted into it by mistake.
+constexpr int FieldLength = 255;
 
 // One line per setting: its caption, its field, and the spinner that stands
 // against the field's right edge, as tall as the field.
@@ -100,6 +104,7 @@ TForm2::TForm2()
         auto* edit = Named(new QLineEdit(this), l.editName);
         edit->setFont(ProgramFont(FieldFontSize));
         edit->setGeometry(l.editPlace);
+        edit->setMaxLength(FieldLength);
         this->*l.edit = edit;
 
         auto* upDown = new TUpDown(this, l.upDownName);
