@@ -3,6 +3,8 @@
 // otherwise.
 #include <QApplication>
 #include <QMenu>
+#include <chrono>
+#include <thread>
 
 #include "BackgroundSearch.h"
 #include "Pointrec1.h"
@@ -202,4 +204,22 @@ TEST_F(Hint, SearchesNeverChangeTheGameAndTheNextChangeCancelsThem)
     Settle();
     EXPECT_TRUE(Take() == dealt);
     EXPECT_FALSE(Form1->Par.has_value());
+}
+
+TEST_F(Hint, AResultOnItsWayWhenTheWindowClosesIsDropped)
+{
+    // The player asks for a hint and closes the window as its result comes
+    // in: the close has taken the pictures away, so the result shows
+    // nothing. The close runs before the event loop hands the result over.
+    QTest::keyClick(Form1, Qt::Key_H);
+    ASSERT_TRUE(Form1->HintSearch->pending());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!Form1->HintSearch->idle() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::yield(); // the result is posted, not yet handled
+    ASSERT_TRUE(Form1->HintSearch->idle());
+    const Snapshot before = Take();
+    EXPECT_TRUE(Form1->close());
+    ASSERT_TRUE(Form1->Panel1->findChildren<TImage*>().isEmpty());
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(Take() == before);
 }

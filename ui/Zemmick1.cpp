@@ -274,6 +274,10 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 void TForm1::FormClose(QObject*)
 {
+    // A result already on its way through the event loop would hover
+    // pictures that are gone: the searches report nothing more.
+    HintSearch->cancel();
+    ParSearch->cancel();
     destroyPictures(Game.ColumnCount, Game.RowCount, Game.KindCount);
 }
 
