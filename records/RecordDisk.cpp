@@ -219,6 +219,12 @@ bool ReplaceRegularFile(const char* path, std::string_view bytes, FileStamp* sta
     if ((!exists && errno != ENOENT) || (exists && !S_ISREG(existing.st_mode))) {
         return false;
     }
+    // A file the player may not write (made read-only to keep its records)
+    // is refused as opening it for writing would refuse it, though the
+    // folder would let it be replaced.
+    if (exists && ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
+        return false;
+    }
 
     std::string temporary = target + ".XXXXXX";
     Descriptor file{::mkstemp(temporary.data())};

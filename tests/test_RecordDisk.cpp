@@ -317,6 +317,48 @@ TEST_F(RecordDisk, ARewriteInPlaceThatFailsKeepsTheOldFile)
     EXPECT_EQ(Names(), std::vector<std::string>{"PointRec.dat"});
 }
 
+// A record file the player may not write (made read-only to keep its
+// records, or unreadable) is not saved over, though the folder would let it
+// be replaced: the save fails as opening the file for writing would.
+TEST_F(RecordDisk, AFileThePlayerMayNotWriteIsNotReplaced)
+{
+    fs::permissions(dir, fs::perms::all);
+    const struct {
+        fs::perms mode;
+        bool saved;
+    } cases[] = {
+        {fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read, false},
+        {fs::perms::none, false},
+        {fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::group_write
+                | fs::perms::others_read | fs::perms::others_write,
+            true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.mode));
+        Put(file, "old\r\n");
+        fs::permissions(file, c.mode);
+        // Root may write any file: the save then runs as nobody.
+        const bool root = ::geteuid() == 0;
+        const int status = InChild([this, root] {
+            constexpr uid_t nobody = 65534;
+            if (root
+                && (::setgroups(0, nullptr) != 0 || ::setresgid(nobody, nobody, nobody) != 0
+                    || ::setresuid(nobody, nobody, nobody) != 0)) {
+                return 3;
+            }
+            return ReplaceRegularFile(file.c_str(), "new\r\n") ? 1 : 0;
+        });
+        if (status == 3) {
+            GTEST_SKIP() << "cannot become the user nobody here";
+        }
+        EXPECT_EQ(status, c.saved ? 1 : 0);
+        fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+        EXPECT_EQ(Contents(file), c.saved ? "new\r\n" : "old\r\n");
+        EXPECT_EQ(Names(), std::vector<std::string>{"PointRec.dat"});
+        fs::remove(file);
+    }
+}
+
 // Another program's save, or an edit in place, gives the file another stamp.
 TEST_F(RecordDisk, StampsTellAChangedFile)
 {
