@@ -2,6 +2,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -248,6 +249,21 @@ QStringList FocusChain(QWidget* first, int count)
     return names;
 }
 
+namespace {
+
+// The name the program's face reports: fontconfig gives its Japanese name
+// under a Japanese locale. When the face is not installed, its own name,
+// which no fallback face reports.
+QString ProgramFace()
+{
+    static const QString face = QFontDatabase::hasFamily(QStringLiteral("IPAPGothic"))
+        ? QFontInfo(QFont(QStringLiteral("IPAPGothic"))).family()
+        : QStringLiteral("IPAPGothic");
+    return face;
+}
+
+} // namespace
+
 QStringList LayoutFaults(QWidget* window, const std::vector<std::pair<QString, QString>>& mayOverlap)
 {
     QStringList faults;
@@ -263,7 +279,7 @@ QStringList LayoutFaults(QWidget* window, const std::vector<std::pair<QString, Q
         const QString name = w->objectName();
         if (!w->parentWidget()->rect().contains(w->geometry()))
             faults << name + QStringLiteral(" lies outside ") + w->parentWidget()->objectName();
-        if (QFontInfo(w->font()).family() != QLatin1String("IPAPGothic"))
+        if (QFontInfo(w->font()).family() != ProgramFace())
             faults << name + QStringLiteral(" shows ") + QFontInfo(w->font()).family();
     }
     const auto allowed = [&](const QString& a, const QString& b) {
@@ -280,7 +296,7 @@ QStringList LayoutFaults(QWidget* window, const std::vector<std::pair<QString, Q
                 && !allowed(a->objectName(), b->objectName()))
                 faults << a->objectName() + QStringLiteral(" overlaps ") + b->objectName();
         }
-    if (QFontInfo(window->font()).family() != QLatin1String("IPAPGothic"))
+    if (QFontInfo(window->font()).family() != ProgramFace())
         faults << window->objectName() + QStringLiteral(" shows ") + QFontInfo(window->font()).family();
     return faults;
 }
