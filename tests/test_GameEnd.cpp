@@ -126,17 +126,19 @@ TEST_F(GameEnd, NamesTheFileCannotHoldAreRefusedAndLookAlikesMapped)
     EXPECT_EQ(dialogs.shown.back().value, QStringLiteral("a😀"));
     EXPECT_EQ(Form4->Table.rowCount(), 0);
 
-    // The wave dash and the minus an input method types are stored as the
-    // code page's own forms.
+    // The wave dash and the minus an input method types, and the yen sign
+    // and the overline of a Japanese keyboard, are stored as the code
+    // page's own forms.
     dialogs.shown.clear();
     dialogs.answers = {dialogs::Answer::Yes};
-    dialogs.inputs = {Typed(QStringLiteral("a〜b−c"))};
+    dialogs.inputs = {Typed(QStringLiteral("a〜b−c¥d‾"))};
     End();
     ASSERT_EQ(Form4->Table.rowCount(), 1);
     EXPECT_EQ(Form4->Table.row(0).Texts[0],
         std::string("a\x81\x60"
                     "b\x81\x7C"
-                    "c"));
+                    "c\x81\x8F"
+                    "d\x81\x50"));
     EXPECT_EQ(dialogs.count("message"), 0);
 
     // The check comes before the length check.

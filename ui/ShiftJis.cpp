@@ -58,6 +58,8 @@ QString MapLookAlikes(const QString& text)
         {u'\u00A2', u'\uFFE0'}, // cent sign -> full-width cent
         {u'\u00A3', u'\uFFE1'}, // pound sign -> full-width pound
         {u'\u00AC', u'\uFFE2'}, // not sign -> full-width not
+        {u'\u00A5', u'\uFFE5'}, // yen sign -> full-width yen
+        {u'\u203E', u'\uFFE3'}, // overline -> full-width macron
     };
     QString mapped = text;
     for (QChar& ch : mapped)

@@ -26,9 +26,10 @@ qsizetype ByteLength(const QString& text);
 // True when every character has a code-page-932 form.
 bool Encodable(const QString& text);
 
-// Replaces the characters that input methods on this platform type for the
-// code page's wave dash, minus, parallel, dash and currency signs by the
-// forms the code page holds, so that a name typed here can be stored.
+// Replaces the characters that input methods and Japanese keyboards on this
+// platform type for the code page's wave dash, minus, parallel, dash,
+// overline and currency signs by the forms the code page holds, so that a
+// name typed here can be stored.
 QString MapLookAlikes(const QString& text);
 
 } // namespace sjis
