@@ -257,6 +257,30 @@ TEST_F(RecordTableWindow, BytesThatDoNotDecodeAreWrittenBackUnchanged)
     EXPECT_EQ(FileBytes(), before);
 }
 
+// A file whose lines end with a bare CR reads as one line, whose time text
+// holds all the rest (megabytes): the table shows its beginning, which
+// stays quick to draw, and a save writes the file back as it was.
+TEST_F(RecordTableWindow, ATextTooLongToShowIsShownInPartAndSavedWhole)
+{
+    std::string bytes = records::WriteRecordFile({Row("who", 3)});
+    bytes.pop_back(); // CR alone
+    bytes += std::string(1 << 20, 'x') + "\r\n";
+    QFile file(records::RecordFileName);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    file.close();
+    CreateForms();
+    ASSERT_EQ(Form4->Table.rowCount(), 1);
+    const QString shown = Form4->Model->index(0, records::TimeColumn).data().toString();
+    EXPECT_LT(shown.size(), 2000);
+    EXPECT_TRUE(shown.startsWith(QStringLiteral(" 2026/12/08 10:00:00\r")));
+    EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << "an ellipsis says that more follows";
+    // Short texts show whole.
+    EXPECT_EQ(Form4->Model->index(0, records::NameColumn).data().toString(), "who");
+    Form4->BtnSave->click();
+    EXPECT_EQ(FileBytes(), QByteArray::fromStdString(bytes));
+}
+
 // A FIFO, a folder or a link to a device where the file should be is a file
 // that cannot be read: start-up neither blocks nor fills the memory.
 TEST_F(RecordTableWindow, SpecialFilesAreFilesThatCannotBeRead)

@@ -25,6 +25,12 @@ namespace {
 
 constexpr int KindsColumn = 11; // the one right-aligned column
 
+// The most of a text the list shows. The game's texts are far shorter; a
+// damaged file can give one of megabytes (a file whose lines end with a bare
+// CR is one line), which would take seconds to decode and measure at every
+// paint. The table keeps it whole.
+constexpr std::size_t ShownBytes = 1024;
+
 // The list keeps these margins to the window's edges at any size.
 constexpr int ListLeft = 8;
 constexpr int ListTop = 40;
@@ -84,6 +90,8 @@ QVariant TRecordModel::data(const QModelIndex& index, int role) const
         // only push the name out of its column.
         if (index.column() == records::NameColumn)
             text = text.substr(0, text.find_last_not_of(' ') + 1);
+        if (text.size() > ShownBytes)
+            return sjis::Decode(text.substr(0, ShownBytes)) + QChar(0x2026);
         return sjis::Decode(text);
     }
     case Qt::CheckStateRole:
