@@ -74,6 +74,21 @@ protected:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
     }
 
+    // InChild as the user nobody when the tests run as root, whom no
+    // permission stops; 3 when that cannot be done.
+    template <class Work> static int InChildAsPlayer(Work work)
+    {
+        return InChild([work] {
+            constexpr uid_t nobody = 65534;
+            if (::geteuid() == 0
+                && (::setgroups(0, nullptr) != 0 || ::setresgid(nobody, nobody, nobody) != 0
+                    || ::setresuid(nobody, nobody, nobody) != 0)) {
+                return 3;
+            }
+            return work();
+        });
+    }
+
     fs::path dir;
     fs::path file;
 };
@@ -289,17 +304,10 @@ TEST_F(RecordDisk, ARewriteInPlaceThatFailsKeepsTheOldFile)
     fs::permissions(dir,
         fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec | fs::perms::others_read
             | fs::perms::others_exec);
-    const bool root = ::geteuid() == 0;
-    if (!root) {
+    if (::geteuid() != 0) {
         fs::permissions(dir, fs::perms::owner_write, fs::perm_options::remove);
     }
-    const int status = InChild([this, root] {
-        constexpr uid_t nobody = 65534;
-        if (root
-            && (::setgroups(0, nullptr) != 0 || ::setresgid(nobody, nobody, nobody) != 0
-                || ::setresuid(nobody, nobody, nobody) != 0)) {
-            return 3;
-        }
+    const int status = InChildAsPlayer([this] {
         if (::access(dir.c_str(), W_OK) == 0) {
             return 2; // the folder still takes new files: nothing tested
         }
@@ -337,17 +345,8 @@ TEST_F(RecordDisk, AFileThePlayerMayNotWriteIsNotReplaced)
         SCOPED_TRACE(static_cast<int>(c.mode));
         Put(file, "old\r\n");
         fs::permissions(file, c.mode);
-        // Root may write any file: the save then runs as nobody.
-        const bool root = ::geteuid() == 0;
-        const int status = InChild([this, root] {
-            constexpr uid_t nobody = 65534;
-            if (root
-                && (::setgroups(0, nullptr) != 0 || ::setresgid(nobody, nobody, nobody) != 0
-                    || ::setresuid(nobody, nobody, nobody) != 0)) {
-                return 3;
-            }
-            return ReplaceRegularFile(file.c_str(), "new\r\n") ? 1 : 0;
-        });
+        const int status
+            = InChildAsPlayer([this] { return ReplaceRegularFile(file.c_str(), "new\r\n") ? 1 : 0; });
         if (status == 3) {
             GTEST_SKIP() << "cannot become the user nobody here";
         }
