@@ -130,8 +130,9 @@ bool RewriteInPlace(
         || st.st_ino != existing.st_ino) {
         return false;
     }
-    // Only what the new bytes cover can be lost.
-    std::string old(std::min(static_cast<std::size_t>(st.st_size), bytes.size()), '\0');
+    // The whole old file, also what lies past the new bytes: a failure after
+    // the file was cut to their length would lose that part too.
+    std::string old(static_cast<std::size_t>(st.st_size), '\0');
     if (!ReadAll(file.Fd, old)) {
         return false;
     }
