@@ -8,7 +8,15 @@
 // searches of level l - 1, each from a copy of its own weights, and after
 // each one moves its weights toward the best line it has seen; level 1 runs
 // playouts. When the top level ends, the search starts again from even
-// weights while budget is left. The kind with most panels at the start is
+// weights while budget is left.
+//
+// From level 2 up, and with no line to start from, the top level races its
+// starts: four start from even weights and run a quarter of their searches
+// each, the better two run another quarter, and the best one runs the
+// second half; then a new race begins. Searches from different starts end
+// far apart, so the budget of two whole searches goes mostly to the ones
+// that lead, rather than evenly to two starts. The kind with most panels at
+// the start is
 // held back in the playouts, as in the beam's, through a fixed low weight.
 // Given a line to start from (the beam's, in the relay), the search learns
 // from it at each start and keeps it as its best until it finds a better
@@ -117,6 +125,8 @@ public:
             offer(EndPoints(root_, rule_), lines_[0].cells);
             return;
         }
+        while (!stop_ && levels_ >= 2 && !started_)
+            race();
         while (!stop_) {
             std::fill(weights_[static_cast<std::size_t>(levels_)].begin(),
                 weights_[static_cast<std::size_t>(levels_)].end(), 0.0);
@@ -317,12 +327,20 @@ private:
     int level(int l)
     {
         int best = INT_MIN;
-        Line& bestLine = lines_[static_cast<std::size_t>(l)];
         if (l == levels_ && started_) {
             best = startScore_;
-            bestLine = start_;
+            lines_[static_cast<std::size_t>(l)] = start_;
         }
-        for (int i = 0; i < iterations_ && !stop_; ++i) {
+        return level(l, iterations_, best);
+    }
+
+    // `iterations` more searches of level l from its weights as they stand,
+    // with `best` the score of its best line so far (in lines_[l]); returns
+    // the score of its best line then.
+    int level(int l, int iterations, int best)
+    {
+        Line& bestLine = lines_[static_cast<std::size_t>(l)];
+        for (int i = 0; i < iterations && !stop_; ++i) {
             int score;
             if (l == 1) {
                 score = playout(1, lines_[0]);
@@ -340,6 +358,53 @@ private:
             adapt(l, bestLine);
         }
         return best;
+    }
+
+    // One start of the top level: its weights, their exponentials, its best
+    // line and that line's score.
+    struct Start {
+        std::vector<double> weights;
+        std::vector<double> exps;
+        Line line;
+        int score = INT_MIN;
+    };
+
+    // One race of the top level's starts (see the top of the file).
+    void race()
+    {
+        const int quarter = std::max(iterations_ / 4, 1);
+        const struct {
+            std::size_t starts;
+            int iterations;
+        } stages[] = {{4, quarter}, {2, quarter}, {1, std::max(iterations_ - 2 * quarter, 1)}};
+        starts_.resize(stages[0].starts);
+        for (Start& start : starts_) {
+            start.weights.assign(CodeCount, 0.0);
+            start.exps.assign(CodeCount, 1.0);
+            start.line.clear();
+            start.score = INT_MIN;
+        }
+        for (const auto& stage : stages) {
+            // The leaders go on; of equal scores, the earlier start.
+            std::stable_sort(starts_.begin(), starts_.end(),
+                [](const Start& a, const Start& b) { return a.score > b.score; });
+            for (std::size_t i = 0; i < stage.starts && !stop_; ++i)
+                resume(starts_[i], stage.iterations);
+        }
+    }
+
+    // Runs `iterations` more searches of the top level from where `start`
+    // left off.
+    void resume(Start& start, int iterations)
+    {
+        const std::size_t top = static_cast<std::size_t>(levels_);
+        weights_[top].swap(start.weights);
+        exps_[top].swap(start.exps);
+        std::swap(lines_[top], start.line);
+        start.score = level(levels_, iterations, start.score);
+        weights_[top].swap(start.weights);
+        exps_[top].swap(start.exps);
+        std::swap(lines_[top], start.line);
     }
 
     // Counts nodes. The budget and the time limits end the search only once
@@ -392,6 +457,7 @@ private:
     std::uint32_t touch_ = 0;
     std::array<Line, 5> lines_; // the best line of each level
     Line start_; // the line given to start from, if any
+    std::vector<Start> starts_; // the top level's starts in a race
     bool started_ = false;
     int startScore_ = 0;
     Group group_;

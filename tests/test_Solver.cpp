@@ -408,6 +408,41 @@ TEST(Solver, WideBeamsKeepTheirLinesIntact)
     }
 }
 
+// The policy adaptation's top level races its starts, resuming each from its
+// own weights and best line: with budgets that cover many races, at levels 2
+// and 3, the line is still the one the score says, played to the end, and
+// the same on a second run.
+TEST(Solver, ThePolicyAdaptationsRacesKeepTheirLinesIntact)
+{
+    const struct {
+        int columns, rows, kinds;
+        solver::Tuning tuning;
+    } cases[] = {
+        {12, 12, 5, {solver::Method::Policy, 3, 4, 0}},
+        {10, 14, 4, {solver::Method::Policy, 2, 8, 0}},
+        {15, 15, 5, {solver::Method::Policy, 2, 5, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.columns) + " x " + std::to_string(c.rows) + ", level "
+            + std::to_string(c.tuning.level));
+        GameState g;
+        Deal(g, c.columns, c.rows, c.kinds, 31);
+        const SolverBoard board(g);
+        const SolverResult first
+            = solver::SolveWith(board, ScoringRule::Classic, Budget(300'000, 5), c.tuning);
+        std::vector<int> sizes;
+        Replay(g, first.Moves, sizes);
+        if (HasFatalFailure())
+            return;
+        EXPECT_FALSE(MoveRemains(g)) << "the line stops before the end of the game";
+        EXPECT_EQ(ClassicScore(g, sizes), first.Score);
+        const SolverResult second
+            = solver::SolveWith(board, ScoringRule::Classic, Budget(300'000, 5), c.tuning);
+        EXPECT_EQ(second.Moves, first.Moves);
+        EXPECT_EQ(second.Nodes, first.Nodes);
+    }
+}
+
 // On the smaller boards under the game's rule, the policy adaptation takes
 // over the beam's line: the relay never ends below what the beam found with
 // its half of the budget, and now and then goes past it.
