@@ -159,6 +159,15 @@ FileStamp StampOf(const char* path)
     return ::stat(path, &st) == 0 ? StampOf(st) : FileStamp{};
 }
 
+bool MayHoldFile(const char* path)
+{
+    struct stat st { };
+    if (::stat(path, &st) == 0) {
+        return S_ISREG(st.st_mode);
+    }
+    return errno != ENOENT && errno != ENOTDIR;
+}
+
 ReadResult ReadRegularFile(const char* path, std::size_t limit, std::string& bytes, FileStamp* stamp)
 {
     // Only a regular file is opened at all; O_NONBLOCK keeps the open from

@@ -28,6 +28,12 @@ struct FileStamp {
 // The stamp of the file at path, through symlinks.
 FileStamp StampOf(const char* path);
 
+// True when a regular file stands at path (through links), or when the path
+// cannot be looked at (a folder on the way refuses): a file that may hold
+// records. False when nothing is there, or something that is no regular
+// file.
+bool MayHoldFile(const char* path);
+
 enum class ReadResult {
     Whole, // every byte
     Partial, // the file is longer than the limit

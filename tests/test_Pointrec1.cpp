@@ -209,6 +209,45 @@ TEST_F(RecordTableWindow, AFailedReadOrSaveKeepsTheRows)
     EXPECT_TRUE(QFileInfo(records::RecordFileName).isDir());
 }
 
+// A record file that is there but cannot be read (write-only) holds rows the
+// table does not show: a save asks before it replaces them. Root reads any
+// file, so the read is made as the user nobody then.
+TEST_F(RecordTableWindow, AFileThatCannotBeReadIsNotSavedOverUnasked)
+{
+    WriteFile({Row("a", 1)});
+    CreateForms();
+    const std::vector<records::RecordRow> other = {Row("a", 1), Row("other", 2)};
+    WriteFile(other); // another copy's save
+    ASSERT_TRUE(QFile::setPermissions(records::RecordFileName, QFileDevice::WriteOwner));
+    const bool root = ::geteuid() == 0;
+    if (root && ::seteuid(65534) != 0) {
+        GTEST_SKIP() << "cannot become the user nobody here";
+    }
+    Form4->BtnRead->click();
+    if (root) {
+        ASSERT_EQ(::seteuid(0), 0);
+    }
+    ASSERT_EQ(dialogs.texts("message"), QStringList{"File can not found!"});
+    Form4->AppendRow(Row("mine", 3));
+
+    dialogs.answers = {dialogs::Answer::No};
+    Form4->BtnSave->click();
+    EXPECT_EQ(dialogs.texts("question"),
+        QStringList{QStringLiteral("読み込んでいない記録は上書きすると消えます。上書きしますか？")});
+    ASSERT_TRUE(
+        QFile::setPermissions(records::RecordFileName, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    EXPECT_EQ(FileBytes(), QByteArray::fromStdString(records::WriteRecordFile(other)));
+
+    // Nothing there: nothing to ask.
+    QFile::remove(records::RecordFileName);
+    Form4->BtnRead->click();
+    dialogs.shown.clear();
+    Form4->BtnSave->click();
+    EXPECT_EQ(dialogs.count("question"), 0);
+    EXPECT_EQ(
+        FileBytes(), QByteArray::fromStdString(records::WriteRecordFile({Row("a", 1), Row("mine", 3)})));
+}
+
 TEST_F(RecordTableWindow, UnsavedRecordsAreOfferedForSavingAtExit)
 {
     CreateForms();

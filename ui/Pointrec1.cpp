@@ -219,7 +219,10 @@ void TForm4::BtnReadClick(QObject*)
         = records::ReadRegularFile(records::RecordFileName, records::MaxRecordFileBytes, bytes, &stamp);
     if (read == records::ReadResult::CannotRead) {
         // What is there now (most often nothing) is what a save replaces.
+        // A file that is there but could not be read (write-only, say)
+        // holds rows the table does not show: a save asks first.
         fileStamp_ = records::StampOf(records::RecordFileName);
+        partial_ = records::MayHoldFile(records::RecordFileName);
         dialogs::ShowMessage(QStringLiteral("File can not found!"));
         return;
     }
