@@ -47,9 +47,12 @@ std::string TempPath(const std::string& name)
     return testing::TempDir() + "zemmick-solve-test-" + std::to_string(::getpid()) + "-" + name;
 }
 
-ToolRun RunTool(const std::vector<std::string>& args, const std::string& input)
+// With `sink`, standard output goes there instead of to a file the run
+// returns.
+ToolRun RunTool(const std::vector<std::string>& args, const std::string& input, const std::string& sink = "")
 {
-    const std::string in = TempPath("in"), out = TempPath("out"), err = TempPath("err");
+    const std::string in = TempPath("in"), err = TempPath("err");
+    const std::string out = sink.empty() ? TempPath("out") : sink;
     std::ofstream(in, std::ios::binary) << input;
     // A run that never ends fails the test instead of holding it up.
     std::string command = "timeout 60 " + Quote(ZEMMICK_SOLVE);
@@ -59,7 +62,7 @@ ToolRun RunTool(const std::vector<std::string>& args, const std::string& input)
     const int raw = std::system(command.c_str());
     ToolRun run;
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.out = Slurp(out);
+    run.out = sink.empty() ? Slurp(out) : "";
     run.err = Slurp(err);
     return run;
 }
@@ -216,6 +219,16 @@ TEST(SolveTool, ReadsAFileWithWindowsLineEndsUnderTheClassicRule)
                 classic -= (g.KindCounts[k] - 2) * (g.KindCounts[k] - 2);
     }
     EXPECT_EQ(output.score, classic);
+}
+
+// Output that cannot be written (a full disk) is said on standard error,
+// with status 1: not a silent failure a script would take for a cut line.
+TEST(SolveTool, AResultThatCannotBeWrittenIsReported)
+{
+    ASSERT_EQ(::access("/dev/full", W_OK), 0) << "the test needs /dev/full";
+    const ToolRun run = RunTool({"--budget", "1000"}, Lines({"11", "11"}), "/dev/full");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "zemmick-solve: cannot write the result to standard output\n");
 }
 
 TEST(SolveTool, HelpShowsTheUsage)

@@ -6,7 +6,8 @@
 // first, a digit 1..9 per panel and '.' for an empty cell. The first line of
 // output is "score N", then one line "column row" per move. A malformed
 // board or command line gets one message on standard error, nothing on
-// standard output, and exit status 2.
+// standard output, and exit status 2; a result that cannot be written, a
+// message and status 1.
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -46,7 +47,8 @@ constexpr const char* Help
       "  --time-limit MS  stop after MS milliseconds at the latest\n"
       "  --help           show this text\n"
       "\n"
-      "Exit status: 0 on success, 2 for a malformed board or command line.\n";
+      "Exit status: 0 on success, 1 when the result cannot be written, 2 for a\n"
+      "malformed board or command line.\n";
 
 } // namespace
 
@@ -76,7 +78,13 @@ int main(int argc, char** argv)
         for (const engine::SolverMove& move : result.Moves)
             out << move.Column << ' ' << move.Row << '\n';
         std::cout << out.str() << std::flush;
-        return std::cout ? 0 : 1;
+        // A full disk or a closed pipe: say so, rather than leave a cut
+        // result behind a status alone.
+        if (!std::cout) {
+            std::cerr << "zemmick-solve: cannot write the result to standard output\n";
+            return 1;
+        }
+        return 0;
     } catch (const Failure& failure) {
         std::cerr << "zemmick-solve: " << failure.message << '\n';
         return 2;
