@@ -278,7 +278,12 @@ void TForm1::FormClose(QObject*)
     // pictures that are gone: the searches report nothing more.
     HintSearch->cancel();
     ParSearch->cancel();
+    // The board goes with its pictures, as when a new board replaces it: a
+    // close that comes while a box of the game's end is up returns into
+    // that step, which must find no board to deal on.
     destroyPictures(Game.ColumnCount, Game.RowCount, Game.KindCount);
+    Game.History.release();
+    offerCommands();
 }
 
 void TForm1::destroyPictures(int columns, int rows, int kinds)
