@@ -1,10 +1,13 @@
 // The application object: error boxes from handlers, internal failures, and
-// the standard boxes, and the start without a session bus.
+// the standard boxes, the start without a session bus, and a close while the
+// start shows a box.
+#include <QEventLoop>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include "Errors.h"
@@ -139,6 +142,90 @@ TEST_F(Application, TheStandardBoxesCarryTheTitleTheTextsAndTheLimit)
     }
 
     dialogs::Install(scripted);
+}
+
+namespace {
+
+// Boxes that run an event loop of their own, as the real ones do. Inside the
+// box numbered `closeAt` (from 0) the main window is closed, as the desktop's
+// session may do while the program is still starting; every other box is
+// answered at once.
+struct ClosingAtStart : ScriptedDialogs {
+    int closeAt = 0;
+    int boxes = 0;
+    bool closed = false;
+
+    void runBox()
+    {
+        QEventLoop loop;
+        if (boxes++ == closeAt) {
+            QTimer::singleShot(0, &loop, [this] { closed = Form1->close(); });
+            // Only if the close did not end the loop.
+            QTimer::singleShot(2000, &loop, [&loop] { loop.exit(1); });
+        } else {
+            QTimer::singleShot(0, &loop, [&loop] { loop.quit(); });
+        }
+        loop.exec();
+    }
+    void message(const QString& text) override
+    {
+        ScriptedDialogs::message(text);
+        runBox();
+    }
+    void error(const QString& text) override
+    {
+        ScriptedDialogs::error(text);
+        runBox();
+    }
+};
+
+} // namespace
+
+class ApplicationStart : public UiTest {
+protected:
+    ApplicationStart() { createInSetUp = false; }
+};
+
+// In a folder without a record file and without the manual, the start shows
+// "File can not found!" and then the manual's error box. A main window
+// closed inside either ends the program, which must not go on running
+// without a window.
+TEST_F(ApplicationStart, TheMainWindowClosedInsideAStartUpBoxEndsTheProgram)
+{
+    for (int closeAt : {0, 1}) {
+        SCOPED_TRACE(closeAt);
+        ClosingAtStart closing;
+        closing.closeAt = closeAt;
+        dialogs::Install(&closing);
+        const auto restore = qScopeGuard([this] {
+            dialogs::Install(&dialogs);
+            App().DestroyForms();
+        });
+        // A program that waits with no window left is ended from here.
+        bool waited = false;
+        QTimer guard;
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, [&waited] {
+            waited = true;
+            QCoreApplication::exit(3);
+        });
+        guard.start(3000);
+        const int status = App().Run();
+        guard.stop();
+        if (!waited) {
+            // The close asked the loops to end; a loop run now ends at once.
+            // Let one run, so that the next tests' loops run again.
+            QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+            QCoreApplication::exec();
+        }
+        EXPECT_TRUE(closing.closed);
+        ASSERT_GE(closing.boxes, closeAt + 1);
+        EXPECT_EQ(closing.shown[static_cast<std::size_t>(closeAt)].kind, closeAt == 0 ? "message" : "error");
+        EXPECT_FALSE(waited) << "the program went on with no window";
+        EXPECT_EQ(status, 0);
+        EXPECT_FALSE(Form1->isVisible());
+        EXPECT_TRUE(Form1->Panel1->findChildren<TImage*>().isEmpty());
+    }
 }
 
 // The bus address is only replaced where asking for a bus could not succeed:

@@ -104,5 +104,11 @@ int TApplication::Run()
         ShowException(std::current_exception());
         return 1;
     }
+    // A box of the start (a record file not found, say) runs an event loop
+    // of its own, and the main window may be closed inside it, as when the
+    // session ends. That close asked the loops running then to end; the
+    // program's loop starts only now and would run on with no window left.
+    if (!Form1->isVisible())
+        return 0;
     return exec();
 }
