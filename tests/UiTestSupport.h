@@ -6,12 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
 #include <chrono>
 #include <deque>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -80,6 +82,88 @@ struct ScriptedDialogs : dialogs::DialogSeam, ShownBoxes {
         shown.push_back({"error", dialogs::ApplicationTitle(), text, {}});
     }
 };
+
+// Boxes that each run an event loop of their own, as Qt's boxes do, so that
+// timers and results on their way run while a box is up. `inside[n]` runs
+// inside the box numbered n (from 0, in the order they open). A box then
+// comes back with the next scripted answer (in the order the boxes come
+// back: an inner box first), or unanswered once CloseMainWindow() has closed
+// the main window, whose close ends every event loop; from then on every box
+// comes back unanswered at once.
+struct LoopingDialogs : ScriptedDialogs {
+    std::map<int, std::function<void()>> inside;
+    int boxes = 0;
+    bool ended = false;
+
+    // The main window's close, as the session's end makes it.
+    void CloseMainWindow()
+    {
+        Form1->close();
+        ended = !Form1->isVisible();
+    }
+
+    // True when the box was answered.
+    bool runBox()
+    {
+        const int n = boxes++;
+        if (ended)
+            return false;
+        QEventLoop loop;
+        QTimer::singleShot(0, &loop, [this, n, &loop] {
+            if (const auto it = inside.find(n); it != inside.end())
+                it->second();
+            if (!ended)
+                loop.exit(1);
+        });
+        // A box whose action left it open ends here, answered.
+        QTimer::singleShot(5000, &loop, [&loop] { loop.exit(1); });
+        loop.exec();
+        return !ended;
+    }
+    void message(const QString& text) override
+    {
+        ScriptedDialogs::message(text);
+        runBox();
+    }
+    void error(const QString& text) override
+    {
+        ScriptedDialogs::error(text);
+        runBox();
+    }
+    dialogs::Answer question(const QString& caption, const QString& text, bool withCancel) override
+    {
+        shown.push_back({"question", caption, text, {}});
+        if (!runBox())
+            return withCancel ? dialogs::Answer::Cancel : dialogs::Answer::No;
+        EXPECT_FALSE(answers.empty()) << "unexpected question: " << text.toStdString();
+        if (answers.empty())
+            return dialogs::Answer::No;
+        const auto a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+    bool input(const QString& caption, const QString& prompt, QString& value) override
+    {
+        shown.push_back({"input", caption, prompt, value});
+        if (!runBox())
+            return false;
+        EXPECT_FALSE(inputs.empty()) << "unexpected input box: " << prompt.toStdString();
+        if (inputs.empty())
+            return false;
+        auto answer = inputs.front();
+        inputs.pop_front();
+        return answer(value);
+    }
+};
+
+// A close of the main window inside a box asked every event loop to end,
+// and a loop started now would end at once; one loop run to its end lets
+// the next ones run again.
+inline void LetEventLoopsRunAgain()
+{
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+}
 
 // An input box's answer: OK with this text.
 inline std::function<bool(QString&)> Typed(const QString& text)

@@ -490,3 +490,77 @@ TEST_F(RecordTableWindow, TheListFollowsTheWindow)
         EXPECT_EQ(LayoutFaults(Form4), QStringList());
     }
 }
+
+// The main window closed inside each box of the record table, as the end of
+// the session may close it, with a row not yet saved: the close's own
+// question saves it, or the program stays open with it. No row is lost.
+TEST_F(RecordTableWindow, TheMainWindowClosedInsideItsBoxesLosesNoRow)
+{
+    const std::vector<records::RecordRow> start = {Row("a", 1), Row("b", 2)};
+    const std::vector<records::RecordRow> other = {Row("a", 1), Row("other", 2)};
+    struct Case {
+        const char* what;
+        std::function<void()> prepare; // after the start, before the button
+        QPushButton* TForm4::*button;
+        std::deque<dialogs::Answer> answers; // in the order the boxes come back
+        std::deque<std::function<bool(QString&)>> inputs;
+        bool closes;
+        int closeAt; // the box inside which the main window is closed
+        int boxes; // shown in all, the close's among them
+    };
+    const Case cases[] = {
+        // "File can not found!"; the close saves.
+        {"read", [] { QFile::remove(records::RecordFileName); }, &TForm4::BtnRead, {dialogs::Answer::Yes}, {},
+            true, 0, 2},
+        // Another program's save; the close asks again, and saves.
+        {"changed", [&] { WriteFile(other); }, &TForm4::BtnSave, {dialogs::Answer::Yes, dialogs::Answer::Yes},
+            {}, true, 0, 3},
+        // "File can not open!" (after the question about the file changed to
+        // a folder); the close's save fails too: the program stays.
+        {"cannot open",
+            [] {
+                QFile::remove(records::RecordFileName);
+                QDir().mkdir(records::RecordFileName);
+            },
+            &TForm4::BtnSave, {dialogs::Answer::Yes, dialogs::Answer::Yes, dialogs::Answer::Yes}, {}, false,
+            1, 5},
+        // The word for deleting; the close saves.
+        {"word", [] {}, &TForm4::Button1, {dialogs::Answer::Yes}, {}, true, 0, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir().rmdir(records::RecordFileName);
+        WriteFile(start);
+        CreateForms();
+        Form1->Button2->click();
+        Form4->AppendRow(Row("new", 3));
+        c.prepare();
+        LoopingDialogs looping;
+        looping.answers = c.answers;
+        looping.inputs = c.inputs;
+        looping.inside[c.closeAt] = [&looping] { looping.CloseMainWindow(); };
+        dialogs::Install(&looping);
+        (Form4->*c.button)->click();
+        dialogs::Install(&dialogs);
+        if (looping.ended)
+            LetEventLoopsRunAgain();
+        EXPECT_EQ(looping.boxes, c.boxes) << looping.texts("question").join("|").toStdString();
+        EXPECT_TRUE(looping.answers.empty());
+        EXPECT_EQ(looping.count("error"), 0);
+        EXPECT_EQ(Form1->isVisible(), !c.closes);
+        EXPECT_EQ(Form4->Table.rowCount(), 3);
+        if (c.closes) {
+            EXPECT_EQ(FileBytes(), QByteArray::fromStdString(records::WriteRecordFile(Form4->Table.rows())));
+            EXPECT_TRUE(Form1->Panel1->findChildren<TImage*>().isEmpty());
+        } else {
+            // Still playable, and the row is still offered at the next close.
+            EXPECT_TRUE(Form1->BtnNewPanel->isEnabled());
+            QDir().rmdir(records::RecordFileName);
+            dialogs.answers = {dialogs::Answer::Yes, dialogs::Answer::Yes};
+            Form1->close();
+            EXPECT_FALSE(Form1->isVisible());
+            EXPECT_EQ(FileBytes(), QByteArray::fromStdString(records::WriteRecordFile(Form4->Table.rows())));
+        }
+        App().DestroyForms();
+    }
+}
