@@ -2,11 +2,13 @@
 // the player goes on, shown without changing anything the player sees
 // otherwise.
 #include <QApplication>
+#include <QLineEdit>
 #include <QMenu>
 #include <chrono>
 #include <thread>
 
 #include "BackgroundSearch.h"
+#include "Panelconfig1.h"
 #include "Pointrec1.h"
 #include "UiTestSupport.h"
 
@@ -222,4 +224,99 @@ TEST_F(Hint, AResultOnItsWayWhenTheWindowClosesIsDropped)
     ASSERT_TRUE(Form1->Panel1->findChildren<TImage*>().isEmpty());
     QCoreApplication::processEvents();
     EXPECT_TRUE(Take() == before);
+}
+
+// The main window's boxes other than the game's end: the potion's message,
+// the settings dialog and its error box. Inside each, a hint asked for just
+// before arrives and is shown on the board, which plays on from the keyboard
+// afterwards; or the main window is closed there, as the end of the session
+// may close it, and nothing is drawn on the pictures it took away.
+TEST_F(Hint, AHintOrACloseInsideTheMainWindowsBoxes)
+{
+    enum class Box { Potion, Settings, SettingsError };
+    for (const Box box : {Box::Potion, Box::Settings, Box::SettingsError}) {
+        for (const bool close : {false, true}) {
+            SCOPED_TRACE(testing::Message() << static_cast<int>(box) << (close ? " close" : " hint"));
+            Resize(12, 10, 4);
+            Form1->activateWindow();
+            const std::size_t top = Game.History.top();
+            LoopingDialogs looping;
+            dialogs::Install(&looping);
+            bool acted = false;
+            const auto act = [&] {
+                acted = true;
+                if (close) {
+                    looping.CloseMainWindow();
+                } else {
+                    EXPECT_TRUE(QTest::qWaitFor([] { return !Form1->HintSearch->pending(); }, 20'000));
+                }
+            };
+            Form1->HintClick(Form1);
+            ASSERT_TRUE(Form1->HintSearch->pending());
+            switch (box) {
+            case Box::Potion: {
+                Game.PotionsLeft = 0;
+                looping.inside[0] = act;
+                Form1->BitBtn1->click();
+                EXPECT_EQ(looping.texts("message"),
+                    QStringList{QStringLiteral("魔法薬は既に3回使ったため、利用できません")});
+                break;
+            }
+            case Box::Settings: {
+                ModalAnswer answer(
+                    [&](QWidget*) {
+                        act();
+                        Form2->reject();
+                    },
+                    Form2);
+                Form1->BtnConfig->click();
+                EXPECT_TRUE(answer.answered());
+                break;
+            }
+            case Box::SettingsError: {
+                looping.inside[0] = act;
+                ModalAnswer answer(
+                    [&](QWidget*) {
+                        Form2->Edit1->setText("x");
+                        Form2->Edit2->setText("30");
+                        Form2->BitBtn1->click();
+                        Form2->reject();
+                    },
+                    Form2);
+                Form1->BtnConfig->click();
+                EXPECT_TRUE(answer.answered());
+                EXPECT_EQ(looping.texts("error"), QStringList{QStringLiteral("'x' は整数ではありません.")});
+                break;
+            }
+            }
+            dialogs::Install(&dialogs);
+            if (looping.ended)
+                LetEventLoopsRunAgain();
+            EXPECT_TRUE(acted);
+            EXPECT_FALSE(Form2->isVisible());
+            // The board is the one dealt, without a move.
+            EXPECT_EQ(Game.ColumnCount, 12);
+            EXPECT_EQ(Game.RowCount, 10);
+            EXPECT_EQ(looping.count("question") + looping.count("input"), 0);
+            Settle();
+            if (close) {
+                EXPECT_FALSE(Form1->isVisible());
+                EXPECT_TRUE(Form1->Panel1->findChildren<TImage*>().isEmpty());
+                EXPECT_FALSE(Game.BoardReady());
+                // The next window starts with a board of its own.
+                Form1->show();
+                Resize(12, 10, 4);
+                ASSERT_EQ(Form1->Panel1->findChildren<TImage*>().size(), 120);
+                continue;
+            }
+            EXPECT_EQ(Game.History.top(), top);
+            // The hint's group is outlined, and Space on the board erases it.
+            EXPECT_GE(Game.GroupSize, 2);
+            const int remaining = Game.RemainingPanels;
+            Form1->activateWindow();
+            Form1->Panel1->setFocus();
+            QTest::keyClick(Form1->Panel1, Qt::Key_Space);
+            EXPECT_LT(Game.RemainingPanels, remaining);
+        }
+    }
 }
