@@ -339,3 +339,43 @@ TEST_F(InfoWindow, VersionBoxLayoutHoldsAndTheCommentShowsWhole)
     EXPECT_EQ(
         shown.pixel(shown.width() - 1, shown.height() - 1), dog.pixel(dog.width() - 1, dog.height() - 1));
 }
+
+// Inside the version box: the information window closed, a second click on
+// its button (which cannot open a second box), or the main window closed as
+// the end of the session closes it. The box then closes with OK, or comes
+// back unanswered when the close ended every event loop.
+TEST_F(InfoWindow, TheVersionBoxOutlivesClosesAndASecondClick)
+{
+    enum class Inside { CloseInfo, ClickAgain, CloseMain };
+    OpenWith(ManualBytes);
+    for (const Inside inside : {Inside::CloseInfo, Inside::ClickAgain, Inside::CloseMain}) {
+        SCOPED_TRACE(static_cast<int>(inside));
+        BringUp(Form5);
+        int opened = 0;
+        ModalAnswer answer([&](QWidget* box) {
+            ASSERT_EQ(box, AboutBox);
+            ++opened;
+            switch (inside) {
+            case Inside::CloseInfo:
+                Form5->close();
+                break;
+            case Inside::ClickAgain:
+                Form5->Button1->click();
+                EXPECT_EQ(QApplication::activeModalWidget(), AboutBox);
+                break;
+            case Inside::CloseMain:
+                Form1->close();
+                break;
+            }
+            AboutBox->accept();
+        });
+        Form5->Button1->click();
+        EXPECT_TRUE(answer.answered());
+        EXPECT_EQ(opened, 1);
+        EXPECT_FALSE(AboutBox->isVisible());
+        EXPECT_EQ(Form5->isVisible(), inside != Inside::CloseInfo);
+        EXPECT_EQ(Form1->isVisible(), inside != Inside::CloseMain);
+    }
+    LetEventLoopsRunAgain();
+    EXPECT_TRUE(Form1->Panel1->findChildren<TImage*>().isEmpty());
+}
