@@ -250,3 +250,67 @@ TEST_F(GameEnd, TheMainWindowClosedWhileItsBoxesAreUpDealsNoNewBoard)
         ASSERT_EQ(Form1->Panel1->findChildren<TImage*>().size(), 171);
     }
 }
+
+// Inside the boxes of the game's end: the summary or the record table closed
+// (each as its close box does), or a close of the main window refused at the
+// question about rows not yet saved. The game's row is recorded all the
+// same, nothing else is lost, and the next deal plays from the keyboard.
+TEST_F(GameEnd, OtherWindowsClosedInsideItsBoxesLoseNoRow)
+{
+    enum class Inside { CloseSummary, CloseRecords, RefusedMainClose };
+    for (const Inside inside : {Inside::CloseSummary, Inside::CloseRecords, Inside::RefusedMainClose}) {
+        SCOPED_TRACE(static_cast<int>(inside));
+        Resize(8, 8, 3);
+        Form4->Table = records::RecordTable();
+        Form4->AppendRow(records::MakeRecordRow("old", records::GameFigures{}, "2026/12/08 10:00:00"));
+        if (Form1->RecordWindowShown != (inside == Inside::CloseRecords))
+            Form1->Button2->click();
+        LoopingDialogs looping;
+        looping.answers = {dialogs::Answer::Yes};
+        looping.inputs = {Typed("me")};
+        switch (inside) {
+        case Inside::CloseSummary:
+            looping.inside[0] = [] { Form3->close(); };
+            break;
+        case Inside::CloseRecords:
+            looping.inside[1] = [] { Form4->close(); };
+            break;
+        case Inside::RefusedMainClose:
+            looping.answers.push_back(dialogs::Answer::Cancel);
+            looping.inside[1] = [&looping] { looping.CloseMainWindow(); };
+            break;
+        }
+        dialogs::Install(&looping);
+        End();
+        dialogs::Install(&dialogs);
+        EXPECT_FALSE(looping.ended);
+        EXPECT_TRUE(looping.answers.empty());
+        EXPECT_EQ(looping.count("error"), 0);
+        EXPECT_EQ(looping.count("question"), inside == Inside::RefusedMainClose ? 2 : 1);
+        EXPECT_TRUE(Form1->isVisible());
+        ASSERT_EQ(Form4->Table.rowCount(), 2);
+        EXPECT_EQ(Name(1).trimmed(), "me");
+        EXPECT_EQ(Form3->isVisible(), inside != Inside::CloseSummary);
+        EXPECT_EQ(Form1->Button1->text(),
+            inside == Inside::CloseSummary ? QStringLiteral("得点表示ON") : QStringLiteral("得点表示OFF"));
+        EXPECT_FALSE(Form4->isVisible());
+        EXPECT_EQ(Form1->Button2->text(), QStringLiteral("記録表示ON"));
+        if (inside == Inside::CloseSummary)
+            Form1->Button1->click();
+
+        // A new deal, played from the keyboard.
+        ASSERT_TRUE(Game.BoardReady());
+        EXPECT_EQ(Game.RemainingPanels, 64);
+        const auto group = AnyGroup();
+        ASSERT_TRUE(group);
+        Form1->Panel1->setFocus();
+        QTest::keyClick(Form1->Panel1, Qt::Key_Home);
+        QTest::keyClick(Form1->Panel1, Qt::Key_PageDown);
+        for (int c = 1; c < group->column; ++c)
+            QTest::keyClick(Form1->Panel1, Qt::Key_Right);
+        for (int r = 1; r < group->row; ++r)
+            QTest::keyClick(Form1->Panel1, Qt::Key_Up);
+        QTest::keyClick(Form1->Panel1, Qt::Key_Space);
+        EXPECT_LT(Game.RemainingPanels, 64);
+    }
+}
