@@ -187,17 +187,26 @@ protected:
 };
 
 // In a folder without a record file and without the manual, the start shows
-// "File can not found!" and then the manual's error box. A main window
-// closed inside either ends the program, which must not go on running
-// without a window.
+// "File can not found!" and then the manual's error box; before them, the
+// main window's message when its board cannot be had. A main window closed
+// inside any of them ends the program, which must not go on running without
+// a window.
 TEST_F(ApplicationStart, TheMainWindowClosedInsideAStartUpBoxEndsTheProgram)
 {
-    for (int closeAt : {0, 1}) {
-        SCOPED_TRACE(closeAt);
+    const struct {
+        bool noMemory;
+        int closeAt;
+        const char* kind;
+    } cases[] = {{false, 0, "message"}, {false, 1, "error"}, {true, 0, "message"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.noMemory << " " << c.closeAt);
         ClosingAtStart closing;
-        closing.closeAt = closeAt;
+        closing.closeAt = c.closeAt;
         dialogs::Install(&closing);
+        if (c.noMemory)
+            engine::MoveHistory::AllocationLimit = 10;
         const auto restore = qScopeGuard([this] {
+            engine::MoveHistory::AllocationLimit = SIZE_MAX;
             dialogs::Install(&dialogs);
             App().DestroyForms();
         });
@@ -212,15 +221,15 @@ TEST_F(ApplicationStart, TheMainWindowClosedInsideAStartUpBoxEndsTheProgram)
         guard.start(3000);
         const int status = App().Run();
         guard.stop();
-        if (!waited) {
-            // The close asked the loops to end; a loop run now ends at once.
-            // Let one run, so that the next tests' loops run again.
-            QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
-            QCoreApplication::exec();
-        }
+        if (!waited)
+            LetEventLoopsRunAgain();
         EXPECT_TRUE(closing.closed);
-        ASSERT_GE(closing.boxes, closeAt + 1);
-        EXPECT_EQ(closing.shown[static_cast<std::size_t>(closeAt)].kind, closeAt == 0 ? "message" : "error");
+        ASSERT_GE(closing.boxes, c.closeAt + 1);
+        const auto& box = closing.shown[static_cast<std::size_t>(c.closeAt)];
+        EXPECT_EQ(box.kind, c.kind);
+        if (c.noMemory) {
+            EXPECT_EQ(box.text, QStringLiteral("動的記憶領域が確保できません"));
+        }
         EXPECT_FALSE(waited) << "the program went on with no window";
         EXPECT_EQ(status, 0);
         EXPECT_FALSE(Form1->isVisible());
