@@ -191,59 +191,25 @@ TEST_F(GameEnd, ADealWithoutAMoveEndsAtOnceAgain)
     EXPECT_TRUE(engine::MoveRemains(Game));
 }
 
-namespace {
-
-// Boxes that close the main window while the box numbered `closeAt` (from 0)
-// is up, as the desktop's session may; from then on every box comes back
-// unanswered, as the program's ending event loops make them do.
-struct ClosingDialogs : ScriptedDialogs {
-    int closeAt = 0;
-    int boxes = 0;
-    bool closed = false;
-
-    bool closeNow()
-    {
-        if (boxes++ == closeAt) {
-            Form1->close();
-            closed = true;
-        }
-        return closed;
-    }
-    void message(const QString& text) override
-    {
-        if (!closeNow())
-            ScriptedDialogs::message(text);
-    }
-    dialogs::Answer question(const QString& caption, const QString& text, bool withCancel) override
-    {
-        return closeNow() ? dialogs::Answer::No : ScriptedDialogs::question(caption, text, withCancel);
-    }
-    bool input(const QString& caption, const QString& prompt, QString& value) override
-    {
-        return closeNow() ? false : ScriptedDialogs::input(caption, prompt, value);
-    }
-};
-
-} // namespace
-
 TEST_F(GameEnd, TheMainWindowClosedWhileItsBoxesAreUpDealsNoNewBoard)
 {
     // The question, the name box, and the message about a name too long.
     for (int closeAt : {0, 1, 2}) {
         SCOPED_TRACE(closeAt);
-        ClosingDialogs closing;
-        closing.closeAt = closeAt;
+        LoopingDialogs closing;
+        closing.inside[closeAt] = [&closing] { closing.CloseMainWindow(); };
         closing.answers = {dialogs::Answer::Yes};
         closing.inputs = {Typed(QString(21, 'a'))};
         dialogs::Install(&closing);
         const auto restore = qScopeGuard([this] { dialogs::Install(&dialogs); });
         End();
-        EXPECT_TRUE(closing.closed);
+        EXPECT_TRUE(closing.ended);
         EXPECT_FALSE(Form1->isVisible());
         // The pictures went with the window, and nothing was drawn on them.
         EXPECT_TRUE(Form1->Panel1->findChildren<TImage*>().isEmpty());
         EXPECT_EQ(closing.count("error"), 0) << closing.texts("error").join("|").toStdString();
         EXPECT_EQ(Form4->Table.rowCount(), 0);
+        LetEventLoopsRunAgain();
         // The next window starts with a board of its own.
         Form1->show();
         Resize(19, 9, 5);
