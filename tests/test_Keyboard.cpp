@@ -319,3 +319,27 @@ TEST_F(Keyboard, AHeldKeyMakesOneMoveAndNeverAnswersTheBoxItBringsUp)
     EXPECT_EQ(Form4->Table.rowCount(), 0) << "no game recorded under a name nobody typed";
     EXPECT_EQ(Game.RemainingPanels, 64) << "one move ended the game and a new deal came";
 }
+
+// The score summary has nothing to use from the keyboard: shown or hidden by
+// its button, it leaves the keys with the main window, and play goes on.
+TEST_F(Keyboard, TheSummaryComesAndGoesWithoutTakingTheKeys)
+{
+    LoadBoard(3, OnEmpty({"11......", "22......"}));
+    Form1->Button1->setFocus();
+    for (const bool shown : {true, false, true}) {
+        SCOPED_TRACE(shown ? "shown" : "hidden");
+        Key(Qt::Key_Space);
+        QCoreApplication::processEvents();
+        ASSERT_EQ(Form3->isVisible(), shown);
+        EXPECT_EQ(QApplication::activeWindow(), Form1);
+        EXPECT_EQ(QApplication::focusWidget(), Form1->Button1);
+    }
+    // Tab goes on to the board, whose keys play.
+    while (QApplication::focusWidget() != Form1->Panel1)
+        Key(Qt::Key_Tab);
+    CursorTo(1, 2);
+    const int panels = Game.RemainingPanels;
+    Key(Qt::Key_Space);
+    EXPECT_EQ(Game.RemainingPanels, panels - 2);
+    EXPECT_EQ(Form3->Label11->text(), QString::number(Game.Score)) << "the summary follows";
+}

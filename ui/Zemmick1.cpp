@@ -755,7 +755,13 @@ void TForm1::toggleWindow(QWidget* window, QPushButton* button, bool& shown, con
 
 void TForm1::Button1Click(QObject*)
 {
+    // The summary only shows figures: it comes up in front, and the window
+    // system gives it the keyboard, where no key has anything to do. Shown
+    // from the main window, it leaves the keyboard here, so play goes on.
+    const bool active = isActiveWindow();
     toggleWindow(Form3, Button1, ScoreWindowShown, QStringLiteral("得点表示"));
+    if (active && ScoreWindowShown)
+        activateWindow();
 }
 
 void TForm1::Button2Click(QObject*)
