@@ -1,6 +1,7 @@
 // Play from the keyboard: the board's cell cursor, its focus frame, and the
 // shortcuts of the buttons, all through real key events.
 #include <QApplication>
+#include <QFile>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -11,6 +12,7 @@
 
 #include "Point1.h"
 #include "Pointrec1.h"
+#include "RecordFile.h"
 #include "UiTestSupport.h"
 
 namespace {
@@ -342,4 +344,77 @@ TEST_F(Keyboard, TheSummaryComesAndGoesWithoutTakingTheKeys)
     Key(Qt::Key_Space);
     EXPECT_EQ(Game.RemainingPanels, panels - 2);
     EXPECT_EQ(Form3->Label11->text(), QString::number(Game.Score)) << "the summary follows";
+}
+
+// The record table from the keyboard alone: Tab leaves the list at once for
+// the buttons, and Space on the highlighted row checks it for deleting,
+// wherever the list's cursor stands within the row.
+TEST_F(Keyboard, TheRecordTableIsUsedWithTheKeysAlone)
+{
+    for (const char* name : {"aa", "bb", "cc", "dd"})
+        Form4->AppendRow(records::MakeRecordRow(name, records::GameFigures{}, "2024/01/01 00:00:00"));
+    Form1->Button2->setFocus();
+    Key(Qt::Key_Space);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form4));
+    ASSERT_EQ(QApplication::focusWidget(), Form4->ListView1);
+
+    // Tab and Shift+Tab go round the list and the buttons, also once rows
+    // are there and the permission shows the delete button.
+    const auto visits = [](Qt::Key key, int count) {
+        QStringList names;
+        for (int i = 0; i < count; ++i) {
+            Key(key);
+            names << QApplication::focusWidget()->objectName();
+        }
+        return names;
+    };
+    Form4->ListView1->setFocus();
+    EXPECT_EQ(visits(Qt::Key_Tab, 4), QStringList({"Button1", "BtnSave", "BtnRead", "ListView1"}));
+    EXPECT_EQ(visits(Qt::Key_Backtab, 4), QStringList({"BtnRead", "BtnSave", "Button1", "ListView1"}));
+    Key(Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), Form4->Button1);
+    dialogs.inputs.push_back(Typed("tarnwick"));
+    Key(Qt::Key_Space);
+    ASSERT_TRUE(Form4->BtnDelete->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), Form4->Button1);
+    EXPECT_EQ(visits(Qt::Key_Backtab, 1), QStringList({"ListView1"}));
+    EXPECT_EQ(
+        visits(Qt::Key_Tab, 5), QStringList({"Button1", "BtnSave", "BtnRead", "BtnDelete", "ListView1"}));
+
+    // Rows 1 and 3 checked, from wherever the cursor stands in the row;
+    // Space again unchecks.
+    const struct {
+        std::vector<int> keys;
+        std::vector<bool> checked;
+    } steps[] = {
+        {{Qt::Key_Down}, {false, true, false, false}},
+        {{Qt::Key_Right, Qt::Key_Right, Qt::Key_Down}, {false, true, true, false}},
+        {{Qt::Key_End, Qt::Key_Down}, {false, true, true, true}},
+        {{Qt::Key_Up, Qt::Key_Left}, {false, true, false, true}},
+    };
+    Key(Qt::Key_Home, Qt::ControlModifier);
+    for (const auto& step : steps) {
+        for (const int key : step.keys)
+            Key(key);
+        SCOPED_TRACE(testing::Message() << "row " << Form4->ListView1->currentIndex().row() << ", column "
+                                        << Form4->ListView1->currentIndex().column());
+        Key(Qt::Key_Space);
+        std::vector<bool> checked;
+        for (int row = 0; row < Form4->Table.rowCount(); ++row)
+            checked.push_back(Form4->Table.checked(row));
+        EXPECT_EQ(checked, step.checked);
+    }
+
+    // The delete button deletes them; the save button writes the rest.
+    while (QApplication::focusWidget() != Form4->BtnDelete)
+        Key(Qt::Key_Tab);
+    Key(Qt::Key_Space);
+    ASSERT_EQ(Form4->Table.rowCount(), 2);
+    EXPECT_EQ(Form4->Table.text(0, 0), "aa");
+    EXPECT_EQ(Form4->Table.text(1, 0), "cc");
+    while (QApplication::focusWidget() != Form4->BtnSave)
+        Key(Qt::Key_Tab);
+    Key(Qt::Key_Space);
+    EXPECT_FALSE(Form4->Table.modified());
+    EXPECT_TRUE(QFile::exists(QString::fromLatin1(records::RecordFileName)));
 }

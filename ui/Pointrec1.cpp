@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <algorithm>
@@ -170,6 +171,12 @@ TForm4::TForm4()
     ListView1->setSelectionMode(QAbstractItemView::SingleSelection);
     ListView1->setWordWrap(false);
     ListView1->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // Tab leaves the list for the buttons: a table view's own Tab walks its
+    // cells, thirteen a row, so that the buttons were out of the keyboard's
+    // reach behind every recorded game.
+    ListView1->setTabKeyNavigation(false);
+    // Space checks the highlighted row (see eventFilter).
+    ListView1->installEventFilter(this);
     ListView1->verticalHeader()->hide();
     // Rows of one height: a table of many thousand rows needs no measuring.
     ListView1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -335,6 +342,23 @@ bool TForm4::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == ListView1->viewport() && event->type() == QEvent::Resize)
         fitColumns();
+    // While deleting is permitted, Space checks or unchecks the highlighted
+    // row. The list highlights whole rows, yet its cursor stands on one cell
+    // the player cannot see, and the check box answers Space only when that
+    // cell is the name's: after a Left or Right key Space did nothing.
+    if (watched == ListView1 && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QModelIndex current = ListView1->currentIndex();
+        if (key->key() == Qt::Key_Space && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier
+            && current.isValid()) {
+            const QModelIndex name = Model->index(current.row(), records::NameColumn);
+            if (Model->flags(name) & Qt::ItemIsUserCheckable) {
+                Model->setData(
+                    name, Table.checked(current.row()) ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+                return true;
+            }
+        }
+    }
     return QWidget::eventFilter(watched, event);
 }
 
