@@ -418,3 +418,40 @@ TEST_F(Keyboard, TheRecordTableIsUsedWithTheKeysAlone)
     EXPECT_FALSE(Form4->Table.modified());
     EXPECT_TRUE(QFile::exists(QString::fromLatin1(records::RecordFileName)));
 }
+
+// Esc leaves the record table or the summary as its close box does (hidden,
+// the button's caption back, unsaved rows kept), from any of the window's
+// controls, and the keys go back to the game.
+TEST_F(Keyboard, EscLeavesTheRecordTableAndTheSummaryForTheGame)
+{
+    Form4->AppendRow(records::MakeRecordRow("aa", records::GameFigures{}, "2024/01/01 00:00:00"));
+    const QString recordCaption = Form1->Button2->text();
+    for (QWidget* control :
+        {static_cast<QWidget*>(Form4->ListView1), static_cast<QWidget*>(Form4->BtnSave)}) {
+        SCOPED_TRACE(control->objectName().toStdString());
+        Form1->Button2->setFocus();
+        Key(Qt::Key_Space);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(Form4));
+        control->setFocus();
+        Key(Qt::Key_Escape);
+        EXPECT_FALSE(Form4->isVisible());
+        EXPECT_EQ(Form1->Button2->text(), recordCaption);
+        EXPECT_EQ(Form4->Table.rowCount(), 1);
+        EXPECT_TRUE(Form4->Table.modified()) << "the row is still to be saved";
+        EXPECT_TRUE(QTest::qWaitForWindowActive(Form1));
+    }
+
+    const QString scoreCaption = Form1->Button1->text();
+    Form1->Button1->setFocus();
+    Key(Qt::Key_Space);
+    ASSERT_TRUE(Form3->isVisible());
+    // A click on the summary gives it the keyboard.
+    Form3->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form3));
+    QTest::keyClick(Form3, Qt::Key_Escape);
+    EXPECT_FALSE(Form3->isVisible());
+    EXPECT_EQ(Form1->Button1->text(), scoreCaption);
+    EXPECT_TRUE(QTest::qWaitForWindowActive(Form1));
+    EXPECT_EQ(QApplication::focusWidget(), Form1->Button1)
+        << "the keys are back on the button that opened it";
+}

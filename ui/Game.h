@@ -1,6 +1,7 @@
 // What the other windows see of the main window's unit: the one game in
 // play, and the main window's two toggles that the score summary's and the
-// record table's close boxes run, so that the buttons' captions follow.
+// record table's close boxes run, so that the buttons' captions follow,
+// and the way back to it for the keyboard.
 #pragma once
 
 #include "Engine.h"
@@ -14,3 +15,5 @@ extern engine::GameState Game;
 void ToggleScoreWindow(QObject* sender);
 // Form1->Button2Click, the record table's toggle.
 void ToggleRecordWindow(QObject* sender);
+// Gives the keyboard back to the main window, when there is one.
+void ReturnKeysToGame();

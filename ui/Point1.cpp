@@ -1,6 +1,7 @@
 #include "Point1.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLocale>
 #include <QRegularExpression>
 #include <cstdio>
@@ -134,6 +135,19 @@ void TForm3::closeEvent(QCloseEvent* event)
     // follows; the toggle hides the window.
     event->ignore();
     Guarded([this] { FormClose(this); });
+}
+
+void TForm3::keyPressEvent(QKeyEvent* event)
+{
+    // Esc works as the close box, and the keyboard goes back to the game,
+    // so that a player without a mouse can leave this window.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        if (!isVisible())
+            ReturnKeysToGame();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void TForm3::FormClose(QObject*)

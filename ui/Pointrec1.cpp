@@ -391,6 +391,19 @@ void TForm4::closeEvent(QCloseEvent* event)
     Guarded([this] { FormClose(this); });
 }
 
+void TForm4::keyPressEvent(QKeyEvent* event)
+{
+    // Esc works as the close box, and the keyboard goes back to the game,
+    // so that a player without a mouse can leave this window.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        if (!isVisible())
+            ReturnKeysToGame();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
 void TForm4::FormClose(QObject*)
 {
     ToggleRecordWindow(this);

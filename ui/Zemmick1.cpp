@@ -37,6 +37,12 @@ void ToggleRecordWindow(QObject* sender)
     Form1->Button2Click(sender);
 }
 
+void ReturnKeysToGame()
+{
+    if (Form1 != nullptr && Form1->isVisible())
+        Form1->activateWindow();
+}
+
 namespace {
 
 constexpr int ButtonTop = 0;
