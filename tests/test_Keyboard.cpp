@@ -10,6 +10,7 @@
 #include <chrono>
 #include <optional>
 
+#include "Infoshow1.h"
 #include "Point1.h"
 #include "Pointrec1.h"
 #include "RecordFile.h"
@@ -454,4 +455,47 @@ TEST_F(Keyboard, EscLeavesTheRecordTableAndTheSummaryForTheGame)
     EXPECT_TRUE(QTest::qWaitForWindowActive(Form1));
     EXPECT_EQ(QApplication::focusWidget(), Form1->Button1)
         << "the keys are back on the button that opened it";
+}
+
+// Enter presses the focused button in every window, as Space does: once,
+// when it is let go, however long it is held; with Ctrl or Shift it does
+// nothing.
+TEST_F(Keyboard, EnterPressesTheFocusedButtonWhenLetGo)
+{
+    const auto send = [](QWidget* to, QEvent::Type type, bool repeat) {
+        QKeyEvent key(type, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), repeat);
+        QApplication::sendEvent(to, &key);
+    };
+    bool shown = Form3->isVisible();
+    // Held down: the first press, then repeats as the window system sends
+    // them, then the release.
+    const auto holdEnter = [&](QWidget* button, int repeats) {
+        send(button, QEvent::KeyPress, false);
+        for (int i = 0; i < repeats; ++i) {
+            send(button, QEvent::KeyRelease, true);
+            send(button, QEvent::KeyPress, true);
+        }
+        EXPECT_EQ(Form3->isVisible(), shown) << "nothing happens while the key is down";
+        send(button, QEvent::KeyRelease, false);
+    };
+    Form1->Button1->setFocus();
+    for (const int repeats : {0, 5, 1}) {
+        SCOPED_TRACE(repeats);
+        holdEnter(Form1->Button1, repeats);
+        EXPECT_NE(Form3->isVisible(), shown) << "one toggle of the summary";
+        shown = Form3->isVisible();
+    }
+    for (const Qt::KeyboardModifier with : {Qt::ControlModifier, Qt::ShiftModifier}) {
+        QTest::keyClick(Form1->Button1, Qt::Key_Return, with);
+        EXPECT_EQ(Form3->isVisible(), shown);
+    }
+
+    // The information window's buttons too: 情報 opens it, and its own
+    // close button hides it again.
+    Form1->Button3->setFocus();
+    QTest::keyClick(Form1->Button3, Qt::Key_Enter, Qt::KeypadModifier);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form5));
+    Form5->Button2->setFocus();
+    QTest::keyClick(Form5->Button2, Qt::Key_Return);
+    EXPECT_FALSE(Form5->isVisible());
 }

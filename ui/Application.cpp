@@ -54,6 +54,7 @@ TApplication::TApplication(int& argc, char** argv)
     setWindowIcon(ApplicationIcon());
     // Ties the windows to the installed desktop entry (task bar, icon).
     setDesktopFileName(QStringLiteral("net.zemmick.Zemmick"));
+    installEventFilter(new EnterPressesButtons(this));
     // Form1 ends the program itself, whatever else is open.
     setQuitOnLastWindowClosed(false);
     // The standard boxes' buttons (はい(&Y), キャンセル...) speak the

@@ -1,5 +1,7 @@
 #include "Controls.h"
 
+#include <QCoreApplication>
+#include <QDialog>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -7,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QScreen>
 #include <QStyle>
 #include <QStyleOption>
@@ -320,4 +323,21 @@ void TUpDown::paintEvent(QPaintEvent*)
         focus.rect = rect().adjusted(2, 2, -2, -2);
         style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
     }
+}
+
+bool EnterPressesButtons::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+        return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    auto* button = qobject_cast<QPushButton*>(watched);
+    if (button == nullptr || (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+        || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier
+        || qobject_cast<QDialog*>(button->window()) != nullptr)
+        return false;
+    if (!key->isAutoRepeat()) {
+        QKeyEvent space(event->type(), Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+        QCoreApplication::sendEvent(button, &space);
+    }
+    return true;
 }

@@ -160,3 +160,16 @@ private:
     bool wrap_ = false;
     int held_ = 0; // +1 while the upper half is held down, -1 the lower
 };
+
+// Enter presses the focused button of a window that is not a dialog, as
+// Space does: down when the key goes down, clicked when it is let go, so
+// that a held key makes one click and its repeats never answer the box the
+// click brings up. Dialogs keep their own Enter, which presses the default
+// button. Installed once on the application.
+class EnterPressesButtons : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
