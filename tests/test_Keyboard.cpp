@@ -5,6 +5,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QTextEdit>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
@@ -420,10 +421,11 @@ TEST_F(Keyboard, TheRecordTableIsUsedWithTheKeysAlone)
     EXPECT_TRUE(QFile::exists(QString::fromLatin1(records::RecordFileName)));
 }
 
-// Esc leaves the record table or the summary as its close box does (hidden,
-// the button's caption back, unsaved rows kept), from any of the window's
-// controls, and the keys go back to the game.
-TEST_F(Keyboard, EscLeavesTheRecordTableAndTheSummaryForTheGame)
+// Esc leaves the record table, the summary or the information window as
+// its close box or button does (hidden, the button's caption back, unsaved
+// rows kept), from any of the window's controls, and the keys go back to the
+// game.
+TEST_F(Keyboard, EscLeavesTheOtherWindowsForTheGame)
 {
     Form4->AppendRow(records::MakeRecordRow("aa", records::GameFigures{}, "2024/01/01 00:00:00"));
     const QString recordCaption = Form1->Button2->text();
@@ -455,6 +457,20 @@ TEST_F(Keyboard, EscLeavesTheRecordTableAndTheSummaryForTheGame)
     EXPECT_TRUE(QTest::qWaitForWindowActive(Form1));
     EXPECT_EQ(QApplication::focusWidget(), Form1->Button1)
         << "the keys are back on the button that opened it";
+
+    // The information window, from its text or its buttons.
+    for (QWidget* control :
+        {static_cast<QWidget*>(Form5->RichEdit1), static_cast<QWidget*>(Form5->Button1)}) {
+        SCOPED_TRACE(control->objectName().toStdString());
+        Form1->Button3->setFocus();
+        Key(Qt::Key_Space);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(Form5));
+        control->setFocus();
+        Key(Qt::Key_Escape);
+        EXPECT_FALSE(Form5->isVisible());
+        EXPECT_TRUE(QTest::qWaitForWindowActive(Form1));
+        EXPECT_EQ(QApplication::focusWidget(), Form1->Button3);
+    }
 }
 
 // Enter presses the focused button in every window, as Space does: once,

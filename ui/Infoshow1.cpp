@@ -2,6 +2,7 @@
 
 #include <QFrame>
 #include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScrollBar>
@@ -14,6 +15,7 @@
 #include "About.h"
 #include "Controls.h"
 #include "Errors.h"
+#include "Game.h"
 #include "RecordDisk.h"
 #include "ShiftJis.h"
 
@@ -204,6 +206,17 @@ void TForm5::Button1Click(QObject*)
 void TForm5::Button2Click(QObject*)
 {
     hide();
+}
+
+void TForm5::keyPressEvent(QKeyEvent* event)
+{
+    // Esc works as the close button, and the keyboard goes back to the game.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        Guarded([this] { Button2Click(this); });
+        ReturnKeysToGame();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void TForm5::showEvent(QShowEvent* event)
