@@ -406,6 +406,17 @@ TEST_F(Keyboard, TheRecordTableIsUsedWithTheKeysAlone)
             checked.push_back(Form4->Table.checked(row));
         EXPECT_EQ(checked, step.checked);
     }
+    // A held Space checks once, however long it repeats.
+    QWidget* list = QApplication::focusWidget();
+    for (const bool repeat : {false, true, true, true}) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), repeat);
+        QApplication::sendEvent(list, &press);
+    }
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+    QApplication::sendEvent(list, &release);
+    EXPECT_TRUE(Form4->Table.checked(2));
+    Key(Qt::Key_Space);
+    EXPECT_FALSE(Form4->Table.checked(2));
 
     // The delete button deletes them; the save button writes the rest.
     while (QApplication::focusWidget() != Form4->BtnDelete)

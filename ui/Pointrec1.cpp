@@ -353,8 +353,10 @@ bool TForm4::eventFilter(QObject* watched, QEvent* event)
             && current.isValid()) {
             const QModelIndex name = Model->index(current.row(), records::NameColumn);
             if (Model->flags(name) & Qt::ItemIsUserCheckable) {
-                Model->setData(
-                    name, Table.checked(current.row()) ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+                // A held key checks once.
+                if (!key->isAutoRepeat())
+                    Model->setData(
+                        name, Table.checked(current.row()) ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
                 return true;
             }
         }
