@@ -6,7 +6,9 @@
 
 #include "Engine.h"
 
+class QKeyEvent;
 class QObject;
+class QWidget;
 
 // The one game: module-wide state of the main window's unit.
 extern engine::GameState Game;
@@ -15,5 +17,6 @@ extern engine::GameState Game;
 void ToggleScoreWindow(QObject* sender);
 // Form1->Button2Click, the record table's toggle.
 void ToggleRecordWindow(QObject* sender);
-// Gives the keyboard back to the main window, when there is one.
-void ReturnKeysToGame();
+// Esc on one of the other windows: closes it as its close box does and
+// gives the keyboard back to the main window. True when the key was Esc.
+bool CloseOnEscape(QWidget* window, const QKeyEvent* event);

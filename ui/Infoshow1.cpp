@@ -210,13 +210,8 @@ void TForm5::Button2Click(QObject*)
 
 void TForm5::keyPressEvent(QKeyEvent* event)
 {
-    // Esc works as the close button, and the keyboard goes back to the game.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        Guarded([this] { Button2Click(this); });
-        ReturnKeysToGame();
-        return;
-    }
-    QWidget::keyPressEvent(event);
+    if (!CloseOnEscape(this, event))
+        QWidget::keyPressEvent(event);
 }
 
 void TForm5::showEvent(QShowEvent* event)

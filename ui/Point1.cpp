@@ -139,15 +139,8 @@ void TForm3::closeEvent(QCloseEvent* event)
 
 void TForm3::keyPressEvent(QKeyEvent* event)
 {
-    // Esc works as the close box, and the keyboard goes back to the game,
-    // so that a player without a mouse can leave this window.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        close();
-        if (!isVisible())
-            ReturnKeysToGame();
-        return;
-    }
-    QWidget::keyPressEvent(event);
+    if (!CloseOnEscape(this, event))
+        QWidget::keyPressEvent(event);
 }
 
 void TForm3::FormClose(QObject*)

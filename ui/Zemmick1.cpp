@@ -37,10 +37,15 @@ void ToggleRecordWindow(QObject* sender)
     Form1->Button2Click(sender);
 }
 
-void ReturnKeysToGame()
+bool CloseOnEscape(QWidget* window, const QKeyEvent* event)
 {
-    if (Form1 != nullptr && Form1->isVisible())
+    if (event->key() != Qt::Key_Escape || event->modifiers() != Qt::NoModifier)
+        return false;
+    window->close();
+    // A player without a mouse goes on in the game.
+    if (!window->isVisible() && Form1 != nullptr && Form1->isVisible())
         Form1->activateWindow();
+    return true;
 }
 
 namespace {
