@@ -4,27 +4,16 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <random>
 
-#include "Application.h"
-#include "Dialogs.h"
+#include "BenchApplication.h"
 #include "Point1.h"
 #include "Pointrec1.h"
 #include "RecordFile.h"
 #include "Zemmick1.h"
 
 namespace {
-
-// No boxes pop up while measuring.
-struct SilentDialogs : dialogs::DialogSeam {
-    void message(const QString&) override { }
-    dialogs::Answer question(const QString&, const QString&, bool) override { return dialogs::Answer::No; }
-    bool input(const QString&, const QString&, QString&) override { return false; }
-    void error(const QString&) override { }
-};
 
 void Settle()
 {
@@ -230,21 +219,10 @@ BENCHMARK(TableSave)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    char name[] = "Zemmickp1";
-    char* args[] = {name, nullptr};
-    int count = 1;
-    TApplication app(count, args);
-    SilentDialogs silent;
-    dialogs::Install(&silent);
-    QTemporaryDir dir;
-    QDir::setCurrent(dir.path());
-    app.CreateForms();
+    BenchApplication bench;
+    bench.app().CreateForms();
     Settle();
-
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    app.DestroyForms();
+    BenchApplication::Run(argc, argv);
+    bench.app().DestroyForms();
     return 0;
 }

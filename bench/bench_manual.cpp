@@ -4,24 +4,14 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QTextEdit>
 
-#include "Application.h"
-#include "Dialogs.h"
+#include "BenchApplication.h"
 #include "Infoshow1.h"
 
 namespace {
-
-struct SilentDialogs : dialogs::DialogSeam {
-    void message(const QString&) override { }
-    dialogs::Answer question(const QString&, const QString&, bool) override { return dialogs::Answer::No; }
-    bool input(const QString&, const QString&, QString&) override { return false; }
-    void error(const QString&) override { }
-};
 
 // One unbreakable run of letters (no blank, no line end) of this many bytes.
 QByteArray UnbreakableRun(qsizetype bytes)
@@ -79,19 +69,8 @@ BENCHMARK_CAPTURE(OpenManual, lines, Lines)
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    char name[] = "Zemmickp1";
-    char* args[] = {name, nullptr};
-    int count = 1;
-    TApplication app(count, args);
-    SilentDialogs silent;
-    dialogs::Install(&silent);
-    QTemporaryDir dir;
-    QDir::setCurrent(dir.path());
-
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    BenchApplication bench;
+    BenchApplication::Run(argc, argv);
     // The application object destroys the window (and any other) itself.
     return 0;
 }

@@ -5,28 +5,18 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QMouseEvent>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <ctime>
 #include <random>
 #include <vector>
 
-#include "Application.h"
 #include "BackgroundSearch.h"
-#include "Dialogs.h"
+#include "BenchApplication.h"
 #include "Zemmick1.h"
 
 namespace {
-
-struct SilentDialogs : dialogs::DialogSeam {
-    void message(const QString&) override { }
-    dialogs::Answer question(const QString&, const QString&, bool) override { return dialogs::Answer::No; }
-    bool input(const QString&, const QString&, QString&) override { return false; }
-    void error(const QString&) override { }
-};
 
 void Deal40()
 {
@@ -144,21 +134,10 @@ BENCHMARK(HintOn40x40)->Iterations(5)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    char name[] = "Zemmickp1";
-    char* args[] = {name, nullptr};
-    int count = 1;
-    TApplication app(count, args);
-    SilentDialogs silent;
-    dialogs::Install(&silent);
-    QTemporaryDir dir;
-    QDir::setCurrent(dir.path());
-    app.CreateForms();
+    BenchApplication bench;
+    bench.app().CreateForms();
     QCoreApplication::processEvents();
-
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    app.DestroyForms();
+    BenchApplication::Run(argc, argv);
+    bench.app().DestroyForms();
     return 0;
 }
