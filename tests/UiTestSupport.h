@@ -60,6 +60,23 @@ struct ScriptedDialogs : dialogs::DialogSeam, ShownBoxes {
     dialogs::Answer question(const QString& caption, const QString& text, bool) override
     {
         shown.push_back({"question", caption, text, {}});
+        return nextAnswer(text);
+    }
+    bool input(const QString& caption, const QString& prompt, QString& value) override
+    {
+        shown.push_back({"input", caption, prompt, value});
+        return nextInput(prompt, value);
+    }
+    void error(const QString& text) override
+    {
+        shown.push_back({"error", dialogs::ApplicationTitle(), text, {}});
+    }
+
+protected:
+    // The scripted answer to the question or input box that has just been
+    // recorded; No or Cancel, and a failed expectation, when none is left.
+    dialogs::Answer nextAnswer(const QString& text)
+    {
         EXPECT_FALSE(answers.empty()) << "unexpected question: " << text.toStdString();
         if (answers.empty())
             return dialogs::Answer::No;
@@ -67,19 +84,14 @@ struct ScriptedDialogs : dialogs::DialogSeam, ShownBoxes {
         answers.pop_front();
         return a;
     }
-    bool input(const QString& caption, const QString& prompt, QString& value) override
+    bool nextInput(const QString& prompt, QString& value)
     {
-        shown.push_back({"input", caption, prompt, value});
         EXPECT_FALSE(inputs.empty()) << "unexpected input box: " << prompt.toStdString();
         if (inputs.empty())
             return false;
         auto answer = inputs.front();
         inputs.pop_front();
         return answer(value);
-    }
-    void error(const QString& text) override
-    {
-        shown.push_back({"error", dialogs::ApplicationTitle(), text, {}});
     }
 };
 
@@ -135,24 +147,14 @@ struct LoopingDialogs : ScriptedDialogs {
         shown.push_back({"question", caption, text, {}});
         if (!runBox())
             return withCancel ? dialogs::Answer::Cancel : dialogs::Answer::No;
-        EXPECT_FALSE(answers.empty()) << "unexpected question: " << text.toStdString();
-        if (answers.empty())
-            return dialogs::Answer::No;
-        const auto a = answers.front();
-        answers.pop_front();
-        return a;
+        return nextAnswer(text);
     }
     bool input(const QString& caption, const QString& prompt, QString& value) override
     {
         shown.push_back({"input", caption, prompt, value});
         if (!runBox())
             return false;
-        EXPECT_FALSE(inputs.empty()) << "unexpected input box: " << prompt.toStdString();
-        if (inputs.empty())
-            return false;
-        auto answer = inputs.front();
-        inputs.pop_front();
-        return answer(value);
+        return nextInput(prompt, value);
     }
 };
 
