@@ -2,11 +2,13 @@
 // fields, and the settings command of the main window that runs it.
 #include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextBoundaryFinder>
 #include <QWindow>
 
 #include "Controls.h"
@@ -364,6 +366,83 @@ TEST_F(SettingsDialog, APastedFloodOfTextGivesAnErrorBoxWithinTheScreen)
     });
     dialogs::Install(&dialogs);
     EXPECT_EQ(Current(), (Settings{19, 9, 5}));
+}
+
+// Text typed through an input method reaches the fields as commits, and
+// the field may still hold an uncommitted preedit when OK is clicked: a
+// number is taken only from what was committed, and anything else gives
+// the error that quotes the field, character for character (a line break
+// the box makes in a long run of characters must not split one: a surrogate
+// pair cut in two, or a voiced-sound mark moved off its kana, shows as
+// something else).
+TEST_F(SettingsDialog, InputMethodCommitsGiveANumberOrTheErrorQuotingThemWhole)
+{
+    dialogs::Install(nullptr);
+    const struct {
+        QString commit, preedit;
+        std::optional<int> columns; // none: the error
+    } cases[] = {
+        {QStringLiteral("12"), {}, 12},
+        {QStringLiteral("１２"), {}, std::nullopt},
+        {QStringLiteral("1２"), {}, std::nullopt},
+        {QStringLiteral("8"), QStringLiteral("９"), 8},
+        {QStringLiteral("12"), QStringLiteral("3"), 12},
+        {{}, QStringLiteral("20"), std::nullopt},
+        {QStringLiteral("1\n2"), {}, std::nullopt},
+        {QStringLiteral("😀").repeated(30), {}, std::nullopt},
+        {QStringLiteral("か\u3099").repeated(30), {}, std::nullopt},
+        {QStringLiteral("𠮷").repeated(25) + QStringLiteral("1"), {}, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.commit.left(8).toStdString() + " / " + c.preedit.toStdString());
+        Resize(19, 9, 5);
+        QString shown;
+        bool errorShown = false;
+        RunConfig([&] {
+            Form2->Edit1->setFocus();
+            Form2->Edit1->selectAll();
+            QInputMethodEvent commit;
+            commit.setCommitString(c.commit);
+            QApplication::sendEvent(Form2->Edit1, &commit);
+            if (!c.preedit.isEmpty()) {
+                QInputMethodEvent preedit(c.preedit, {});
+                QApplication::sendEvent(Form2->Edit1, &preedit);
+            }
+            ModalAnswer errorBox([&](QWidget* box) {
+                auto* message = qobject_cast<QMessageBox*>(box);
+                ASSERT_NE(message, nullptr);
+                shown = message->text();
+                QTest::keyClick(message, Qt::Key_Return);
+            });
+            QTest::mouseClick(Form2->BitBtn1, Qt::LeftButton);
+            errorShown = errorBox.answered();
+            if (Form2->isVisible())
+                Form2->BitBtn2->click();
+        });
+        if (c.columns) {
+            EXPECT_FALSE(errorShown);
+            EXPECT_EQ(Current(), (Settings{*c.columns, 9, 5}));
+            continue;
+        }
+        ASSERT_TRUE(errorShown);
+        EXPECT_EQ(Current(), (Settings{19, 9, 5}));
+        EXPECT_TRUE(shown.isValidUtf16());
+        // Every break the box added stands between two whole characters.
+        QString quoted;
+        for (const QChar ch : shown) {
+            if (ch == QChar(0x200B)) {
+                QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, c.commit);
+                const qsizetype at = quoted.size() - 1; // within the commit, after the quote mark
+                characters.setPosition(at);
+                EXPECT_TRUE(at > 0 && at < c.commit.size() && characters.isAtBoundary())
+                    << "a break at " << at;
+                continue;
+            }
+            quoted += ch;
+        }
+        EXPECT_EQ(quoted, QStringLiteral("'%1' は整数ではありません.").arg(c.commit));
+    }
+    dialogs::Install(&dialogs);
 }
 
 // --- The settings command -------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QTextBoundaryFinder>
 #include <QTimer>
 #include <QValidator>
 
@@ -25,19 +26,25 @@ public:
 // A box sizes itself to its text, and a text breaks only between words: a
 // long run without a blank (200 digits pasted into a field, quoted back in
 // the error) would make a box wider than the screen. Such runs get a break
-// opportunity that shows nothing every so many characters.
+// opportunity that shows nothing every so many characters, always between
+// two whole characters: one inside a surrogate pair or before a combining
+// mark would show the quoted text as something else.
 QString Wrappable(const QString& text)
 {
-    constexpr int Run = 40;
+    constexpr qsizetype Run = 40;
     QString result;
-    int run = 0;
-    for (const QChar ch : text) {
-        run = ch.isSpace() ? 0 : run + 1;
-        if (run > Run) {
+    QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, text);
+    qsizetype run = 0;
+    qsizetype start = 0;
+    for (qsizetype end = characters.toNextBoundary(); end != -1;
+         start = end, end = characters.toNextBoundary()) {
+        const QStringView character = QStringView(text).mid(start, end - start);
+        run = character.front().isSpace() ? 0 : run + character.size();
+        if (run > Run && run > character.size()) {
             result += QChar(0x200B);
-            run = 1;
+            run = character.size();
         }
-        result += ch;
+        result += character;
     }
     return result;
 }
