@@ -1,8 +1,13 @@
 // The end of a game: the summary comes up, the result may be recorded under
 // a name, and a new deal follows on every path.
 #include <QFile>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <deque>
+#include <optional>
 
 #include "Point1.h"
 #include "Pointrec1.h"
@@ -20,6 +25,34 @@ std::function<bool(QString&)> Cancel()
 {
     return [](QString&) { return false; };
 }
+
+// Answers the modal boxes that come up one after the other, each by its own
+// step, in order.
+class BoxesInTurn {
+public:
+    explicit BoxesInTurn(std::vector<std::function<void(QWidget*)>> steps)
+        : steps_(std::move(steps))
+    {
+        watch(0);
+    }
+    bool allAnswered() const { return answered_ == steps_.size(); }
+
+private:
+    void watch(std::size_t i)
+    {
+        if (i == steps_.size())
+            return;
+        // Made while box i - 1 is up, so it waits for the next one.
+        watches_.emplace_back([this, i](QWidget* box) {
+            ++answered_;
+            watch(i + 1);
+            steps_[i](box);
+        });
+    }
+    std::vector<std::function<void(QWidget*)>> steps_;
+    std::deque<ModalAnswer> watches_;
+    std::size_t answered_ = 0;
+};
 
 } // namespace
 
@@ -168,6 +201,109 @@ TEST_F(GameEnd, NamesWithAControlCharacterAreRefusedAndOfferedAgain)
         EXPECT_EQ(dialogs.shown.back().value, name);
         EXPECT_EQ(Form4->Table.rowCount(), 0);
     }
+}
+
+// The name as the player's input method types it into the program's own
+// box: what it commits is the name, a preedit still open when the box closes
+// is not, a name the file cannot hold is refused and offered again, and what
+// is recorded reaches the record file in the code page and reads back the
+// same.
+TEST_F(GameEnd, NamesTypedThroughAnInputMethodAreRecordedAsCommitted)
+{
+    dialogs::Install(nullptr);
+    auto restore = qScopeGuard([this] { dialogs::Install(&dialogs); });
+    enum class Outcome { Recorded, Refused, Cancelled };
+    const struct {
+        QString commit, preedit;
+        Qt::Key key; // closes the box
+        Outcome result;
+        QString name; // recorded
+    } cases[] = {
+        {QStringLiteral("漢字かなカナ"), {}, Qt::Key_Return, Outcome::Recorded,
+            QStringLiteral("漢字かなカナ")},
+        {QStringLiteral("ｶﾞｷﾞｸﾞｹﾞｺﾞﾊﾟﾋﾟﾌﾟﾍﾟﾎﾟ"), {}, Qt::Key_Return, Outcome::Recorded,
+            QStringLiteral("ｶﾞｷﾞｸﾞｹﾞｺﾞﾊﾟﾋﾟﾌﾟﾍﾟﾎﾟ")},
+        {QStringLiteral("髙①㈱～－∥￢"), {}, Qt::Key_Return, Outcome::Recorded,
+            QStringLiteral("髙①㈱～－∥￢")},
+        {QStringLiteral("ab"), QStringLiteral("かな"), Qt::Key_Return, Outcome::Recorded,
+            QStringLiteral("ab")},
+        {QStringLiteral("ab"), QStringLiteral("かな"), Qt::Key_Escape, Outcome::Cancelled, {}},
+        // More than the box's 255 bytes: it takes none of the commit.
+        {QString(200, QChar(u'あ')), {}, Qt::Key_Return, Outcome::Recorded, QStringLiteral("who")},
+        {QStringLiteral("a😀"), {}, Qt::Key_Return, Outcome::Refused, {}},
+        {QStringLiteral("𠮷野"), {}, Qt::Key_Return, Outcome::Refused, {}},
+        {QStringLiteral("か\u3099"), {}, Qt::Key_Return, Outcome::Refused, {}},
+        {QStringLiteral("a\nb"), {}, Qt::Key_Return, Outcome::Refused, {}},
+        {QStringLiteral("a\tb"), {}, Qt::Key_Return, Outcome::Refused, {}},
+    };
+    QStringList recorded;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.commit.left(8).toStdString() + " / " + c.preedit.toStdString());
+        QString message;
+        QString offeredAgain;
+        std::vector<std::function<void(QWidget*)>> steps = {
+            [](QWidget* box) { QTest::keyClick(box, Qt::Key_Y); },
+            [&c](QWidget* box) {
+                auto* edit = box->findChild<QLineEdit*>();
+                ASSERT_NE(edit, nullptr);
+                QCoreApplication::processEvents(); // the offer is selected
+                if (!c.preedit.isEmpty()) {
+                    QInputMethodEvent composing(c.preedit, {});
+                    QApplication::sendEvent(edit, &composing);
+                }
+                QInputMethodEvent commit;
+                commit.setCommitString(c.commit);
+                QApplication::sendEvent(edit, &commit);
+                if (!c.preedit.isEmpty()) {
+                    QInputMethodEvent composing(c.preedit, {});
+                    QApplication::sendEvent(edit, &composing);
+                }
+                EXPECT_LE(sjis::ByteLength(edit->text()), dialogs::InputByteLimit);
+                QTest::keyClick(edit, c.key);
+            },
+        };
+        if (c.result == Outcome::Refused) {
+            steps.push_back([&message](QWidget* box) {
+                auto* shown = qobject_cast<QMessageBox*>(box);
+                ASSERT_NE(shown, nullptr);
+                message = shown->text();
+                QTest::keyClick(shown, Qt::Key_Return);
+            });
+            steps.push_back([&offeredAgain](QWidget* box) {
+                auto* edit = box->findChild<QLineEdit*>();
+                ASSERT_NE(edit, nullptr);
+                offeredAgain = edit->text();
+                QTest::keyClick(edit, Qt::Key_Escape);
+            });
+        }
+        const int rows = Form4->Table.rowCount();
+        {
+            BoxesInTurn boxes(steps);
+            End();
+            EXPECT_TRUE(boxes.allAnswered());
+        }
+        if (c.result == Outcome::Refused) {
+            EXPECT_EQ(message, QStringLiteral("使えない文字が含まれています。"));
+            EXPECT_EQ(offeredAgain, c.commit);
+        }
+        if (c.result != Outcome::Recorded) {
+            EXPECT_EQ(Form4->Table.rowCount(), rows);
+            continue;
+        }
+        ASSERT_EQ(Form4->Table.rowCount(), rows + 1);
+        EXPECT_EQ(Name(rows), c.name);
+        recorded << c.name;
+    }
+
+    restore.dismiss();
+    dialogs::Install(&dialogs);
+    ASSERT_TRUE(Form4->SaveRecords());
+    Form4->Table = records::RecordTable();
+    Form4->BtnReadClick(Form4);
+    QStringList read;
+    for (int row = 0; row < Form4->Table.rowCount(); ++row)
+        read << Name(row).trimmed();
+    EXPECT_EQ(read, recorded);
 }
 
 TEST_F(GameEnd, ADealWithoutAMoveEndsAtOnceAgain)
