@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QInputDialog>
+#include <QInputMethodEvent>
+#include <QInputMethodQueryEvent>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTextEdit>
@@ -11,7 +13,9 @@
 #include <chrono>
 #include <optional>
 
+#include "About.h"
 #include "Infoshow1.h"
+#include "Panelconfig1.h"
 #include "Point1.h"
 #include "Pointrec1.h"
 #include "RecordFile.h"
@@ -430,6 +434,91 @@ TEST_F(Keyboard, TheRecordTableIsUsedWithTheKeysAlone)
     Key(Qt::Key_Space);
     EXPECT_FALSE(Form4->Table.modified());
     EXPECT_TRUE(QFile::exists(QString::fromLatin1(records::RecordFileName)));
+}
+
+// An input method is on only where text is typed: the settings dialog's
+// three number fields. Everywhere else the window system is told that the
+// control takes no text, so that a player whose input method is switched on
+// still plays the board, the buttons and the record list with plain keys
+// (a composing input method would take Space and the letters for itself).
+// What an input method sends there all the same changes nothing, and the
+// keys play on.
+TEST_F(Keyboard, InputMethodsAreOffWhereTheKeysPlay)
+{
+    // What the platform asks the control that has the keyboard.
+    const auto takesText = [](QWidget* control) {
+        QInputMethodQueryEvent query(Qt::ImEnabled);
+        QApplication::sendEvent(control, &query);
+        return query.value(Qt::ImEnabled).toBool();
+    };
+    const auto compose = [](QWidget* control, const QStringList& commits) {
+        for (const QString& text : commits) {
+            QInputMethodEvent preedit(text, {});
+            QApplication::sendEvent(control, &preedit);
+            QInputMethodEvent commit;
+            commit.setCommitString(text);
+            QApplication::sendEvent(control, &commit);
+        }
+    };
+    const QStringList commits = {QStringLiteral("h"), QStringLiteral(" "), QStringLiteral("　"),
+        QStringLiteral("ぜ"), QStringLiteral("\r")};
+
+    const std::vector<QWidget*> numberFields = {Form2->Edit1, Form2->Edit2, Form2->Edit3};
+    for (QWidget* window :
+        {static_cast<QWidget*>(Form1), static_cast<QWidget*>(Form2), static_cast<QWidget*>(Form3),
+            static_cast<QWidget*>(Form4), static_cast<QWidget*>(Form5), static_cast<QWidget*>(AboutBox)})
+        for (QWidget* control : window->findChildren<QWidget*>()) {
+            if (control->focusPolicy() == Qt::NoFocus)
+                continue;
+            const bool field
+                = std::find(numberFields.begin(), numberFields.end(), control) != numberFields.end();
+            EXPECT_EQ(takesText(control), field)
+                << window->objectName().toStdString() << " " << control->metaObject()->className() << " "
+                << control->objectName().toStdString();
+        }
+
+    // The board, with the cell cursor shown.
+    LoadBoard(3, OnEmpty({"11223...", "11223..."}));
+    TabToBoard();
+    CursorTo(2, 1);
+    const auto board = Cells(Game.Board);
+    const auto shown = Shown();
+    compose(Form1->Panel1, commits);
+    EXPECT_EQ(Cells(Game.Board), board);
+    EXPECT_EQ(Shown(), shown) << "no hover, hint or erase";
+    EXPECT_EQ(std::pair(Form1->CursorColumn, Form1->CursorRow), std::pair(2, 1));
+    Key(Qt::Key_Right);
+    EXPECT_EQ(std::pair(Form1->CursorColumn, Form1->CursorRow), std::pair(3, 1));
+    Key(Qt::Key_Space);
+    EXPECT_EQ(Game.RemainingPanels, 6) << "Space erased the group of four under the cursor";
+
+    // A button.
+    const bool summary = Form3->isVisible();
+    Form1->Button1->setFocus();
+    compose(Form1->Button1, commits);
+    EXPECT_EQ(Form3->isVisible(), summary);
+    Key(Qt::Key_Space);
+    EXPECT_NE(Form3->isVisible(), summary);
+
+    // The record list, while deleting is permitted: no row is edited or
+    // checked.
+    for (const char* name : {"aa", "bb"})
+        Form4->AppendRow(records::MakeRecordRow(name, records::GameFigures{}, "2024/01/01 00:00:00"));
+    dialogs.inputs.push_back(Typed("tarnwick"));
+    Form4->Button1->click();
+    ASSERT_TRUE(Form4->BtnDelete->isVisibleTo(Form4));
+    Form4->show();
+    Form4->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form4));
+    Form4->ListView1->setFocus();
+    Form4->ListView1->setCurrentIndex(Form4->Model->index(1, 0));
+    compose(Form4->ListView1, commits);
+    EXPECT_EQ(Form4->Table.text(0, 0), "aa");
+    EXPECT_EQ(Form4->Table.text(1, 0), "bb");
+    EXPECT_FALSE(Form4->Table.checked(0) || Form4->Table.checked(1));
+    EXPECT_EQ(Form4->ListView1->currentIndex().row(), 1);
+    Key(Qt::Key_Space);
+    EXPECT_TRUE(Form4->Table.checked(1));
 }
 
 // Esc leaves the record table, the summary or the information window as
