@@ -1,10 +1,11 @@
 // A randomised test of the real main window, driven only by events as the
 // window system delivers them: pointer moves over cells, the bare window,
-// labels and buttons; presses and releases on different cells; clicks; Tab
-// and Space on the button row; the potion; undo, restart, new deal; the
-// settings dialog with any text; the boxes at the end of a game answered at
-// random. After every event the window must agree with a recount of the
-// board, its pictures with the marks, and the ledger with the history.
+// labels and buttons; presses and releases on different cells; clicks; Tab,
+// and Space or Enter tapped or held, on the button row and the board; the
+// potion; undo, restart, new deal; the settings dialog with any text; the
+// summary, the record table and the information window shown and left with
+// Esc; the boxes at the end of a game answered at random. After every event the window must agree with a
+// recount of the board, its pictures with the marks, and the ledger with the history.
 //
 // A failing run prints its seed and the events it sent, short enough to turn
 // into a plain test. ZEMMICK_SOAK_WINDOW_SEEDS runs more seeds (`make soak`).
@@ -18,6 +19,7 @@
 #include <sstream>
 
 #include "About.h"
+#include "Infoshow1.h"
 #include "Panelconfig1.h"
 #include "Point1.h"
 #include "Pointrec1.h"
@@ -153,6 +155,8 @@ private:
     void ModalInterlude(std::ostringstream& said);
     std::string Check();
     void BoardKey(std::ostringstream& said);
+    void PressKey(std::ostringstream& said, QWidget* to);
+    void OtherWindow(std::ostringstream& said);
 
     mutable std::mt19937 random_;
     dialogs::DialogSeam* previousSeam_ = nullptr;
@@ -223,15 +227,15 @@ void RandomWindow::Step(std::ostringstream& said)
             said << "key Tab";
             QTest::keyClick(window(), Qt::Key_Tab);
         } else if (focus && focus != Form1->BBtnClose) {
-            said << "key Space on " << focus->objectName().toStdString();
+            said << "on " << focus->objectName().toStdString() << ": ";
             if (focus == Form1->BtnConfig)
                 ArmSettings(said);
-            QTest::keyClick(window(), Qt::Key_Space);
+            PressKey(said, focus);
         } else {
             said << "key Tab (focus on the close button)";
             QTest::keyClick(window(), Qt::Key_Tab);
         }
-    } else if (pick < 96) {
+    } else if (pick < 93) {
         QPushButton* const buttons[]
             = {Form1->BitBtn1, Form1->BitBtn1, Form1->BitBtn1, Form1->BtnPrevious, Form1->BtnPrevious,
                 Form1->BtnRetry, Form1->BtnNewPanel, Form1->Button1, Form1->Button2, Form1->BtnConfig};
@@ -239,9 +243,54 @@ void RandomWindow::Step(std::ostringstream& said)
         pointer_ = b->geometry().center();
         said << "click on " << b->objectName().toStdString();
         ClickHere(said);
+    } else if (pick < 96) {
+        OtherWindow(said);
     } else {
         ModalInterlude(said);
     }
+}
+
+// Space, Enter or keypad Enter on the control that has the keyboard: mostly
+// tapped, now and then held down so that the window system repeats it
+// before the release, as a slow finger does.
+void RandomWindow::PressKey(std::ostringstream& said, QWidget* to)
+{
+    static constexpr Qt::Key keys[] = {Qt::Key_Space, Qt::Key_Return, Qt::Key_Enter};
+    const Qt::Key key = keys[below(static_cast<int>(std::size(keys)))];
+    const Qt::KeyboardModifiers modifiers = key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
+    const QString text = key == Qt::Key_Space ? QStringLiteral(" ") : QStringLiteral("\r");
+    const int repeats = below(4) == 0 ? 1 + below(3) : 0;
+    said << "key " << QKeySequence(key).toString().toStdString() << " with " << repeats << " repeats";
+    const auto send = [&](QEvent::Type type, bool repeat) {
+        QKeyEvent event(type, key, modifiers, text, repeat);
+        QApplication::sendEvent(to, &event);
+    };
+    send(QEvent::KeyPress, false);
+    for (int i = 0; i < repeats; ++i) {
+        send(QEvent::KeyRelease, true);
+        send(QEvent::KeyPress, true);
+    }
+    send(QEvent::KeyRelease, false);
+}
+
+// The summary, the record table or the information window: one not shown
+// is brought up with its button, one shown is left with Esc, as a player
+// who came to look goes back to the game.
+void RandomWindow::OtherWindow(std::ostringstream& said)
+{
+    const struct {
+        QWidget* window;
+        QPushButton* button;
+    } others[] = {{Form3, Form1->Button1}, {Form4, Form1->Button2}, {Form5, Form1->Button3}};
+    const auto& other = others[below(static_cast<int>(std::size(others)))];
+    if (!other.window->isVisible()) {
+        pointer_ = other.button->geometry().center();
+        said << "click on " << other.button->objectName().toStdString();
+        ClickHere(said);
+        return;
+    }
+    said << "key Esc on " << other.window->objectName().toStdString();
+    QTest::keyClick(other.window->windowHandle(), Qt::Key_Escape);
 }
 
 // A modal box comes up (the version box), the pointer moves while it is up,
@@ -307,8 +356,8 @@ void RandomWindow::BoardKey(std::ostringstream& said)
         if (Game.BoardReady())
             hoverWatch_.lastTag = engine::CellTag(Form1->CursorColumn, Form1->CursorRow);
     } else if (pick < 17) {
-        said << "board key Space (a click on " << Form1->CursorColumn << "," << Form1->CursorRow << ")";
-        QTest::keyClick(window(), below(2) ? Qt::Key_Space : Qt::Key_Return);
+        said << "a click on " << Form1->CursorColumn << "," << Form1->CursorRow << " by ";
+        PressKey(said, Form1->Panel1);
     } else if (pick < 19) {
         said << "key H";
         QTest::keyClick(window(), Qt::Key_H);
@@ -445,6 +494,21 @@ std::string RandomWindow::Check()
         }
         if (g.BonusPoints != bonus)
             fault << "bonus " << g.BonusPoints << ", the board earns " << bonus << "\n";
+    }
+    // Each window's button tells whether it is shown.
+    const struct {
+        QWidget* window;
+        QPushButton* button;
+        bool shown;
+        QString what;
+    } toggles[] = {{Form3, Form1->Button1, Form1->ScoreWindowShown, QStringLiteral("得点表示")},
+        {Form4, Form1->Button2, Form1->RecordWindowShown, QStringLiteral("記録表示")}};
+    for (const auto& t : toggles) {
+        const QString caption
+            = t.what + (t.window->isVisible() ? QStringLiteral("OFF") : QStringLiteral("ON"));
+        if (t.shown != t.window->isVisible() || t.button->text() != caption)
+            fault << t.window->objectName().toStdString() << (t.window->isVisible() ? " shown" : " hidden")
+                  << ", its button reads " << t.button->text().toStdString() << "\n";
     }
     if (Form1->BitBtn1->text() != QStringLiteral("魔法薬 %1").arg(g.PotionsLeft))
         fault << "potion button reads " << Form1->BitBtn1->text().toStdString() << "\n";
