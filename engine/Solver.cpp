@@ -1,5 +1,8 @@
-// The search for the best line: nested Monte-Carlo search over random
-// playouts that keep one kind back for a big final group.
+// The search for the best line: the board handed to the solver, the scoring
+// rules, the beam and nested Monte-Carlo searches over random playouts that
+// keep one kind back for a big final group, the relay of the beam and the
+// policy adaptation, and the choice Solve makes among them and the exact
+// search.
 #include "Solver.h"
 
 #include <algorithm>

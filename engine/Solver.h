@@ -133,10 +133,10 @@ SolverResult Solve(const SolverBoard& board, ScoringRule rule, const SolverOptio
 
 // A search of every line, with a transposition table of at most 48 MB, for
 // boards of at most 64 cells and 3 kinds, or 42 cells and 7 kinds (other
-// boards throw std::invalid_argument). Half the budget goes to a quick
-// search whose line is the score to beat. Proven is true when the search
-// finished within the budget; otherwise the result is the best line seen.
-// Solve uses it for the boards it takes.
+// boards throw std::invalid_argument). Half the budget, at most 200,000
+// nodes, goes to a quick search whose line is the score to beat. Proven is
+// true when the search finished within the budget; otherwise the result is
+// the best line seen. Solve uses it for the boards it takes.
 SolverResult SolveExactly(const SolverBoard& board, ScoringRule rule, const SolverOptions& options = {});
 
 // Plays a line on a copy of the board and returns its final score by the

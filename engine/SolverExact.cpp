@@ -338,8 +338,8 @@ SolverResult SolveExactly(const SolverBoard& board, ScoringRule rule, const Solv
         throw std::invalid_argument(
             "the exact search takes boards of at most 64 cells with 3 kinds or 42 with 7");
     // A quick search first: its line is the score to beat, which prunes the
-    // exact search from the start. It takes half the budget, at most a
-    // million nodes (a tenth of a second), and half of any time limit.
+    // exact search from the start. It takes half the budget, at most 200,000
+    // nodes, and half of any time limit.
     const auto wallStart = std::chrono::steady_clock::now();
     const auto cpuStart = solver::StopCheck::ThreadCpuTime();
     SolverOptions quick = options;
