@@ -26,8 +26,8 @@ public:
     TApplication(int& argc, char** argv);
     ~TApplication() override;
 
-    // Creates Form1 (which shows itself and deals), then the five hidden
-    // windows. An error that escapes a window's creation propagates.
+    // Creates Form1 and shows it (its first showing deals), then the five
+    // hidden windows. An error that escapes a window's creation propagates.
     void CreateForms();
     // Destroys the windows, last created first.
     void DestroyForms();

@@ -61,7 +61,8 @@ int LegendLeft(int kind)
     return 70 * kind + 45;
 }
 
-// The button row, left to right as the Tab key visits it.
+// The button row, in the order the Tab key visits it (not their order on
+// the screen).
 struct ButtonPlace {
     QPushButton* TForm1::*member;
     const char* name;
@@ -657,8 +658,8 @@ void TForm1::EndPotionMode()
     offerPotionCommands(true);
 }
 
-// The commands that change the board as a whole wait while the potion is
-// armed.
+// The commands that change the board as a whole, and the score summary's
+// toggle, wait while the potion is armed.
 void TForm1::offerPotionCommands(bool on)
 {
     for (QPushButton* button : {BtnConfig, BtnNewPanel, BtnRetry, BtnPrevious, Button1})
