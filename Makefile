@@ -36,7 +36,8 @@ $(RUN_DIR)/Manual.txt: assets/Manual.txt
 
 # The suite runs once, in a build with AddressSanitizer and
 # UndefinedBehaviorSanitizer; any report fails it. Each test case is a CTest
-# test of its own; the test preset leaves out the label soak.
+# test of its own. The long soak runs are not among them: `make soak` runs
+# them apart.
 test: setup format-check
 	cmake --preset check
 	cmake --build --preset check -j$(JOBS)
