@@ -1,5 +1,5 @@
-// The shared controls: window placement on small screens, labels that fit
-// their captions.
+// The shared controls: window placement on small screens, and long texts
+// in the standard boxes wrapped.
 #include <QMessageBox>
 #include <QScreen>
 

@@ -1,5 +1,8 @@
-// The solver's lines are replayed through the game's own hover and move
-// functions, and must reach exactly the score the solver reports.
+// The solver. Its lines are replayed through the game's own hover and move
+// functions, and must reach exactly the score it reports. Also: the end of
+// game terms of both rules, the exact search against a plain search of every
+// line, the same line for the same seed and budget, cancellation and time
+// limits, the boards it takes, and the helpers that score and follow a line.
 #include <gtest/gtest.h>
 
 #include <algorithm>
