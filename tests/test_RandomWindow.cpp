@@ -4,8 +4,9 @@
 // and Space or Enter tapped or held, on the button row and the board; the
 // potion; undo, restart, new deal; the settings dialog with any text; the
 // summary, the record table and the information window shown and left with
-// Esc; the boxes at the end of a game answered at random. After every event the window must agree with a
-// recount of the board, its pictures with the marks, and the ledger with the history.
+// Esc; the boxes at the end of a game answered at random. After every event
+// the window must agree with a recount of the board, its pictures with the
+// marks, and the ledger with the history.
 //
 // A failing run prints its seed and the events it sent, short enough to turn
 // into a plain test. ZEMMICK_SOAK_WINDOW_SEEDS runs more seeds (`make soak`).
