@@ -44,6 +44,9 @@ public:
         view_.showBoard(g_);
         played_.clear();
         countsStale_ = false;
+        // A setup counts no bonus: a kind the deal lacks earns it at the
+        // first refresh.
+        bonusWaits_ = true;
         check("setup");
 
         for (int step = 0; step < 120 && !testing::Test::HasFailure(); ++step) {
@@ -83,7 +86,7 @@ private:
             const int erased = g_.GroupSize;
             ASSERT_TRUE(ResolveMove(g_, c, r));
             RecountAndRedraw(g_, view_);
-            countsStale_ = false;
+            countsStale_ = bonusWaits_ = false;
             played_.push_back({erased, before, false});
             check("move");
             // A second click without a new hover erases nothing.
@@ -101,7 +104,7 @@ private:
         if (!done)
             return;
         RecountAndRedraw(g_, view_);
-        countsStale_ = false;
+        countsStale_ = bonusWaits_ = false;
         const Played last = played_.back();
         played_.pop_back();
         if (!last.potionSince) {
@@ -145,12 +148,13 @@ private:
     {
         RestartBoard(g_);
         RecountAndRedraw(g_, view_);
-        countsStale_ = false;
+        countsStale_ = bonusWaits_ = false;
         played_.clear();
         for (int c = 1; c <= g_.ColumnCount; ++c)
             for (int r = 1; r <= g_.RowCount; ++r)
                 ASSERT_EQ(g_.Board[c][r], g_.InitialBoard[c][r]);
-        ASSERT_EQ(g_.Score, -g_.PanelTotal);
+        // A kind the deal lacks earns its bonus at once (check() counts it).
+        ASSERT_EQ(g_.Score, -g_.PanelTotal + g_.BonusPoints);
         check("restart");
     }
 
@@ -243,7 +247,7 @@ private:
             bonus += counts[k] == 0 ? ClearedKindBonus : 0;
         ASSERT_EQ(g_.RemainingPanels, panels);
         if (!countsStale_) {
-            ASSERT_EQ(g_.BonusPoints, bonus);
+            ASSERT_EQ(g_.BonusPoints, bonusWaits_ ? 0 : bonus);
             for (int k = 1; k <= KindCountMax; ++k)
                 ASSERT_EQ(g_.KindCounts[k], counts[k]) << "kind " << k;
         }
@@ -272,6 +276,7 @@ private:
     std::vector<Played> played_;
     std::vector<std::pair<int, int>> todo_;
     bool countsStale_ = false; // a potion changed a kind since the last refresh
+    bool bonusWaits_ = false; // no refresh since the setup
 };
 
 int GamesToPlay()
@@ -295,5 +300,16 @@ TEST(RandomGames, KeepTheBoardAndTheLedgerConsistent)
             ADD_FAILURE() << "failed with seed " << seed;
             return;
         }
+    }
+}
+
+// Seeds whose games once met a case the checks above got wrong: 152259 deals
+// a board that lacks a kind, whose restart counts that kind's bonus at once.
+TEST(RandomGames, SeedsThatOnceFailed)
+{
+    for (const std::uint32_t seed : {152259u}) {
+        Referee referee(seed);
+        referee.playGame();
+        ASSERT_FALSE(testing::Test::HasFailure()) << "seed " << seed;
     }
 }
