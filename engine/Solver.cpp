@@ -117,6 +117,16 @@ Grid ToGrid(const SolverBoard& board)
     return grid;
 }
 
+int PlayLineOfCells(Grid& grid, const std::vector<Cell>& line, std::vector<SolverMove>& moves)
+{
+    int points = 0;
+    for (const Cell cell : line) {
+        moves.push_back({grid.columnOf(cell), grid.rowOf(cell)});
+        points += GroupPoints(PlayMove(grid, cell));
+    }
+    return points;
+}
+
 int EndPoints(const Grid& grid, ScoringRule rule)
 {
     int points = 0;
@@ -307,10 +317,7 @@ public:
         result.Cut = cut_;
         result.Proven = exhausted_;
         Grid grid = root_;
-        for (const Cell cell : best_) {
-            result.Moves.push_back({grid.columnOf(cell), grid.rowOf(cell)});
-            PlayMove(grid, cell);
-        }
+        PlayLineOfCells(grid, best_, result.Moves);
         return result;
     }
 

@@ -375,11 +375,7 @@ SolverResult SolveExactly(const SolverBoard& board, ScoringRule rule, const Solv
             // the search was cut short: its score is what it reaches.
             result.Moves.clear();
             solver::Grid replay = grid;
-            int points = 0;
-            for (const solver::Cell cell : *line) {
-                result.Moves.push_back({replay.columnOf(cell), replay.rowOf(cell)});
-                points += solver::GroupPoints(solver::PlayMove(replay, cell));
-            }
+            const int points = solver::PlayLineOfCells(replay, *line, result.Moves);
             result.Score = points + solver::EndPoints(replay, rule);
             if (options.OnImprove)
                 options.OnImprove(result.Score);

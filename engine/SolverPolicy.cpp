@@ -186,10 +186,7 @@ public:
         result.Playouts = playouts_;
         result.Cut = cut_;
         Grid grid = root_;
-        for (const Cell cell : best_) {
-            result.Moves.push_back({grid.columnOf(cell), grid.rowOf(cell)});
-            PlayMove(grid, cell);
-        }
+        PlayLineOfCells(grid, best_, result.Moves);
         return result;
     }
 

@@ -23,6 +23,11 @@ inline int GroupPoints(int n)
 // The points the rule adds when no move is left on the grid.
 int EndPoints(const Grid& grid, ScoringRule rule);
 
+// Plays a line of the search's cells on the grid, appending each move to
+// `moves` as the game names it when it is played; returns the points of the
+// moves. The line must be one the search found from this grid.
+int PlayLineOfCells(Grid& grid, const std::vector<Cell>& line, std::vector<SolverMove>& moves);
+
 // An upper bound of the points still to be had from the grid, moves and end
 // together: every kind erased in one group.
 int PointsBound(const Grid& grid, ScoringRule rule);
