@@ -349,7 +349,11 @@ SolverResult SolveExactly(const SolverBoard& board, ScoringRule rule, const Solv
     };
     quick.TimeLimit = half(options.TimeLimit);
     quick.CpuTimeLimit = half(options.CpuTimeLimit);
-    SolverResult result = solver::SolveWith(board, rule, quick, solver::BeamTuning);
+    // Its playouts only spare the second kind, as on the other small boards:
+    // holding it strictly gave lines that left the exact search more to do.
+    solver::Tuning quickTuning = solver::BeamTuning;
+    quickTuning.spareStrictly = false;
+    SolverResult result = solver::SolveWith(board, rule, quick, quickTuning);
     if (options.Stop.stop_requested() || result.Proven)
         return result;
 

@@ -389,7 +389,7 @@ int NthMarked(const std::uint8_t* mask, int begin, int n, int bit)
 
 } // namespace
 
-int PickMove(const Grid& grid, int keep, Random& random, MoveMask& mask)
+int PickMove(const Grid& grid, int keep, int spare, Random& random, MoveMask& mask)
 {
     // Column 0 and everything right of the last column hold zeros, so the
     // span from column 1 to the last column, rounded up to whole blocks,
@@ -400,7 +400,9 @@ int PickMove(const Grid& grid, int keep, Random& random, MoveMask& mask)
     const std::uint8_t* const board = grid.cell.data();
     const Bytes zero = {};
     const Bytes keptKind = zero + static_cast<signed char>(keep);
+    const Bytes sparedKind = zero + static_cast<signed char>(spare);
     Bytes freeCount = zero;
+    Bytes sparedCount = zero;
     Bytes keptCount = zero;
     // At most 105 blocks, so a byte per lane cannot overflow.
     for (int at = begin; at < end; at += 16) {
@@ -409,23 +411,29 @@ int PickMove(const Grid& grid, int keep, Random& random, MoveMask& mask)
             | (a == Load(board + at + stride)) | (a == Load(board + at - stride));
         const Bytes movable = joined & (a != zero);
         const Bytes kept = movable & (a == keptKind);
-        const Bytes free = movable & ~kept;
-        // 1 for a free cell, 2 for a kept one.
-        const Bytes marks = (free & 1) | (kept & 2);
+        const Bytes spared = movable & (a == sparedKind);
+        const Bytes free = movable & ~kept & ~spared;
+        // 1 for a free cell, 2 for a spared one, 4 for a kept one.
+        const Bytes marks = (free & 1) | (spared & 2) | (kept & 4);
         std::memcpy(mask.data() + at, &marks, sizeof marks);
         freeCount -= free;
+        sparedCount -= spared;
         keptCount -= kept;
     }
     int free = 0;
+    int spared = 0;
     int kept = 0;
     for (int i = 0; i < 16; ++i) {
         free += freeCount[i];
+        spared += sparedCount[i];
         kept += keptCount[i];
     }
     if (free > 0)
         return NthMarked(mask.data(), begin, random.below(free), 0);
+    if (spared > 0)
+        return NthMarked(mask.data(), begin, random.below(spared), 1);
     if (kept > 0)
-        return NthMarked(mask.data(), begin, random.below(kept), 1);
+        return NthMarked(mask.data(), begin, random.below(kept), 2);
     return -1;
 }
 

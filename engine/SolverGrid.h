@@ -227,10 +227,11 @@ private:
 using MoveMask = std::array<std::uint8_t, CellCount + CellPadding>;
 
 // A cell drawn at random among the panels that belong to a group of two or
-// more and are not of the kind `keep`; when there are none, among those of
-// that kind; -1 when no move is left. Every such panel is equally likely,
-// so a group is drawn in proportion to its size.
-int PickMove(const Grid& grid, int keep, Random& random, MoveMask& mask);
+// more and are of neither kind `keep` nor `spare` (0 for none); when there
+// are none, among those of `spare`; then among those of `keep`; -1 when no
+// move is left. Every panel drawn among is equally likely, so a group is
+// drawn in proportion to its size.
+int PickMove(const Grid& grid, int keep, int spare, Random& random, MoveMask& mask);
 
 // Size of the group at `cell`, 0 for an empty cell, 1 for a lone panel.
 int GroupSizeAt(const Grid& grid, int cell, Marks& marks);

@@ -464,8 +464,10 @@ TEST(Solver, TheRelayCarriesTheBeamsLineFurther)
             GameState g;
             Deal(g, c.columns, c.rows, c.kinds, deal);
             const SolverBoard board(g);
-            const SolverResult beam
-                = solver::SolveWith(board, c.rule, Budget(c.budget / 2, deal), solver::BeamTuning);
+            // The relay's first half is this beam.
+            const solver::Tuning beamFirst{
+                solver::Method::Beam, 0, 0, solver::RelayTuning.sample, solver::RelayTuning.spareStrictly};
+            const SolverResult beam = solver::SolveWith(board, c.rule, Budget(c.budget / 2, deal), beamFirst);
             const SolverResult relay = Solve(board, c.rule, Budget(c.budget, deal));
             EXPECT_GE(relay.Score, beam.Score);
             EXPECT_EQ(ScoreLine(board, c.rule, relay.Moves), relay.Score);
