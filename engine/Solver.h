@@ -84,11 +84,11 @@ struct SolverMove {
 // one core of the development machine (see the solver benchmarks):
 //
 // HintBudget: the hint's search from the current position; about 0.17 s of
-// one core on a 19 x 9 board and 0.4 s on a 40 x 40 one, so that the hint
+// one core on a 19 x 9 board and 0.6 s on a 40 x 40 one, so that the hint
 // shows within a second even when the machine is busy and its core shared.
 inline constexpr std::int64_t HintBudget = 1'000'000;
 // ParBudget: the par of a dealt board; about 3.5 s of one core on a 19 x 9
-// board and 7.3 s on a 40 x 40 one, searched at low priority behind the game.
+// board and 11 s on a 40 x 40 one, searched at low priority behind the game.
 inline constexpr std::int64_t ParBudget = 20'000'000;
 
 struct SolverOptions {
